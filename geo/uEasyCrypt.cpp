@@ -1,0 +1,28 @@
+#include "geo/uEasyCrypt.h"
+
+#include "util/Error.h"
+
+QByteArray ansi_str_code(const QByteArray& s, encdec mode)
+{
+    // The original counts positions in 16 bits.
+    if (s.size() > 65535)
+        throw Error(ErrorText::RangeCheck());
+    QByteArray result(s.size(), Qt::Uninitialized);
+    int offs = 5;
+    bool dir_up = true;
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const int byte = static_cast<unsigned char>(s.at(i));
+        const int coded = mode == encdec::_encode ? byte + offs : byte - offs;
+        result[i] = static_cast<char>(coded & 0xFF);
+        if (dir_up) {
+            if (++offs == 10)
+                dir_up = false;
+        } else if (--offs == 1) {
+            dir_up = true;
+        }
+    }
+    return result;
+}
+
+QByteArray AnsiCode(const QByteArray& s) { return ansi_str_code(s, encdec::_encode); }
+QByteArray AnsiDeCode(const QByteArray& s) { return ansi_str_code(s, encdec::_decode); }

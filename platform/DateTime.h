@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QDate>
+#include <QDateTime>
+#include <QTime>
+
+// Date-times are a double counting days since 1899-12-30 00:00 local time,
+// the time of day as the fraction: the form kept in memory and in files.
+using TDateTime = double;
+
+// The local clock, as a day count.
+TDateTime Now();
+
+// The calendar date and the time of day (rounded to the millisecond) that a
+// day count stands for. Before 1899-12-30 the fraction still counts forward
+// from midnight: -1.25 is 1899-12-29 06:00.
+QDate DateOf(TDateTime value);
+QTime TimeOf(TDateTime value);
+
+TDateTime EncodeDateTime(const QDate& date, const QTime& time);
+
+// The local wall-clock time as a day count, and back (in the process's time zone).
+TDateTime DateTimeFromQDateTime(const QDateTime& dt);

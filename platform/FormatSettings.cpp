@@ -1,0 +1,342 @@
+#include "platform/FormatSettings.h"
+
+#include "util/Error.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+// Qt's date patterns use M for months and m for minutes, ours m for both.
+QString PatternFromQt(const QString& qt)
+{
+    QString result;
+    for (qsizetype i = 0; i < qt.size(); ++i) {
+        const QChar c = qt.at(i);
+        if (c == u'\'') {
+            const qsizetype end = qt.indexOf(u'\'', i + 1);
+            const qsizetype stop = end < 0 ? qt.size() : end;
+            result += u'"' + qt.mid(i + 1, stop - i - 1) + u'"';
+            i = stop;
+        } else if (c == u'M') {
+            result += u'm';
+        } else if (c == u'm') {
+            result += u'n';
+        } else if (c == u'H') {
+            result += u'h';
+        } else if (c == u'A' || c == u'a') {
+            if (i + 1 < qt.size() && (qt.at(i + 1) == u'P' || qt.at(i + 1) == u'p'))
+                ++i;
+            result += QStringLiteral("ampm");
+        } else if (c == u't') {
+            // the zone name has no counterpart
+        } else {
+            result += c;
+        }
+    }
+    return result.trimmed();
+}
+
+QChar FirstSeparator(const QString& pattern, QChar fallback)
+{
+    bool quoted = false;
+    for (const QChar c : pattern) {
+        if (c == u'"')
+            quoted = !quoted;
+        else if (!quoted && !c.isLetter() && !c.isSpace())
+            return c;
+    }
+    return fallback;
+}
+
+QString Number(int value, int digits)
+{
+    return QStringLiteral("%1").arg(value, digits, 10, QLatin1Char('0'));
+}
+
+class DateTimeFormatter {
+public:
+    DateTimeFormatter(TDateTime value, const TFormatSettings& settings)
+        : fSettings(settings), fDate(DateOf(value)), fTime(TimeOf(value))
+    {
+    }
+
+    QString Format(const QString& pattern)
+    {
+        Append(pattern.isEmpty() ? QStringLiteral("c") : pattern, 0);
+        return fResult;
+    }
+
+private:
+    void Append(const QString& pattern, int depth)
+    {
+        if (depth > 2) // a pattern that names itself through ddddd or t
+            return;
+        const bool twelveHour = pattern.contains(QStringLiteral("am/pm"), Qt::CaseInsensitive)
+                                || pattern.contains(QStringLiteral("a/p"), Qt::CaseInsensitive)
+                                || pattern.contains(QStringLiteral("ampm"), Qt::CaseInsensitive);
+        QChar lastToken;
+        qsizetype i = 0;
+        while (i < pattern.size()) {
+            QChar token = pattern.at(i).toUpper();
+            if (token.isLetter()) {
+                if (token == u'M' && lastToken == u'H')
+                    token = u'N';
+                lastToken = token;
+            }
+            const qsizetype count = RunLength(pattern, i);
+            switch (token.unicode()) {
+            case u'Y':
+                fResult += count <= 2 ? Number(fDate.year() % 100, 2) : Number(fDate.year(), 4);
+                i += count;
+                break;
+            case u'M':
+                if (count <= 2)
+                    fResult += Number(fDate.month(), int(count));
+                else
+                    fResult += (count == 3 ? fSettings.ShortMonthNames : fSettings.LongMonthNames)
+                                   .value(fDate.month() - 1);
+                i += count;
+                break;
+            case u'D':
+                if (count <= 2)
+                    fResult += Number(fDate.day(), int(count));
+                else if (count <= 4)
+                    fResult += (count == 3 ? fSettings.ShortDayNames : fSettings.LongDayNames)
+                                   .value(fDate.dayOfWeek() % 7);
+                else
+                    Append(count == 5 ? fSettings.ShortDateFormat : fSettings.LongDateFormat, depth + 1);
+                i += count;
+                break;
+            case u'H': {
+                int hour = fTime.hour();
+                if (twelveHour) {
+                    hour %= 12;
+                    if (hour == 0)
+                        hour = 12;
+                }
+                fResult += Number(hour, count >= 2 ? 2 : 1);
+                i += count;
+                break;
+            }
+            case u'N':
+                fResult += Number(fTime.minute(), count >= 2 ? 2 : 1);
+                i += count;
+                break;
+            case u'S':
+                fResult += Number(fTime.second(), count >= 2 ? 2 : 1);
+                i += count;
+                break;
+            case u'Z':
+                fResult += Number(fTime.msec(), count >= 3 ? 3 : 1);
+                i += count;
+                break;
+            case u'T':
+                Append(count == 1 ? fSettings.ShortTimeFormat : fSettings.LongTimeFormat, depth + 1);
+                i += count;
+                break;
+            case u'C':
+                Append(fSettings.ShortDateFormat, depth + 1);
+                if (fTime.msecsSinceStartOfDay() != 0) {
+                    fResult += u' ';
+                    Append(fSettings.LongTimeFormat, depth + 1);
+                }
+                i += count;
+                break;
+            case u'A':
+                i += AppendAmPm(pattern, i);
+                break;
+            case u'/':
+                fResult += fSettings.DateSeparator;
+                ++i;
+                break;
+            case u':':
+                fResult += fSettings.TimeSeparator;
+                ++i;
+                break;
+            case u'"':
+            case u'\'': {
+                const qsizetype end = pattern.indexOf(pattern.at(i), i + 1);
+                const qsizetype stop = end < 0 ? pattern.size() : end;
+                fResult += pattern.mid(i + 1, stop - i - 1);
+                i = stop + 1;
+                break;
+            }
+            default:
+                fResult += pattern.at(i);
+                ++i;
+            }
+        }
+    }
+
+    static qsizetype RunLength(const QString& pattern, qsizetype start)
+    {
+        const QChar c = pattern.at(start).toUpper();
+        qsizetype end = start + 1;
+        while (end < pattern.size() && pattern.at(end).toUpper() == c)
+            ++end;
+        return end - start;
+    }
+
+    qsizetype AppendAmPm(const QString& pattern, qsizetype i)
+    {
+        const bool pm = fTime.hour() >= 12;
+        const QStringView rest = QStringView(pattern).mid(i);
+        if (rest.startsWith(u"ampm", Qt::CaseInsensitive)) {
+            fResult += pm ? fSettings.TimePMString : fSettings.TimeAMString;
+            return 4;
+        }
+        if (rest.startsWith(u"am/pm", Qt::CaseInsensitive)) {
+            fResult += rest.mid(pm ? 3 : 0, 2);
+            return 5;
+        }
+        if (rest.startsWith(u"a/p", Qt::CaseInsensitive)) {
+            fResult += rest.mid(pm ? 2 : 0, 1);
+            return 3;
+        }
+        fResult += pattern.at(i);
+        return 1;
+    }
+
+    const TFormatSettings& fSettings;
+    const QDate fDate;
+    const QTime fTime;
+    QString fResult;
+};
+
+} // namespace
+
+TFormatSettings FormatSettingsFromLocale(const QLocale& locale)
+{
+    TFormatSettings s;
+    s.ShortDateFormat = PatternFromQt(locale.dateFormat(QLocale::ShortFormat));
+    s.LongDateFormat = PatternFromQt(locale.dateFormat(QLocale::LongFormat));
+    s.ShortTimeFormat = PatternFromQt(locale.timeFormat(QLocale::ShortFormat));
+    s.LongTimeFormat = PatternFromQt(locale.timeFormat(QLocale::LongFormat).remove(u't'));
+    s.DateSeparator = FirstSeparator(s.ShortDateFormat, u'/');
+    s.TimeSeparator = FirstSeparator(s.ShortTimeFormat, u':');
+    const QString group = locale.groupSeparator();
+    s.ThousandSeparator = group.isEmpty() ? QChar(0) : group.at(0);
+    const QString decimal = locale.decimalPoint();
+    s.DecimalSeparator = decimal.isEmpty() ? QChar(u'.') : decimal.at(0);
+    s.CurrencyString = locale.currencySymbol();
+    s.ListSeparator = s.DecimalSeparator == u',' ? QChar(u';') : QChar(u',');
+    s.TimeAMString = locale.amText();
+    s.TimePMString = locale.pmText();
+    for (int month = 1; month <= 12; ++month) {
+        s.ShortMonthNames << locale.monthName(month, QLocale::ShortFormat);
+        s.LongMonthNames << locale.monthName(month, QLocale::LongFormat);
+    }
+    for (int day = 0; day < 7; ++day) {
+        const int qtDay = day == 0 ? 7 : day; // Qt counts Monday as 1
+        s.ShortDayNames << locale.dayName(qtDay, QLocale::ShortFormat);
+        s.LongDayNames << locale.dayName(qtDay, QLocale::LongFormat);
+    }
+    return s;
+}
+
+TFormatSettings& DefaultFormatSettings()
+{
+    static TFormatSettings settings = FormatSettingsFromLocale();
+    return settings;
+}
+
+QString FloatToStr(double value, const TFormatSettings& settings)
+{
+    if (std::isnan(value))
+        return std::signbit(value) ? QStringLiteral("-NAN") : QStringLiteral("NAN");
+    if (std::isinf(value))
+        return value < 0 ? QStringLiteral("-INF") : QStringLiteral("INF");
+    if (value == 0)
+        return QStringLiteral("0");
+
+    // 15 significant digits, rounded once: "d.dddddddddddddde±x".
+    char buffer[32];
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
+                                       std::chars_format::scientific, 14);
+    *written.ptr = '\0';
+    QString digits;
+    const char* p = buffer;
+    for (; *p != 'e'; ++p) {
+        if (*p != '.')
+            digits += QLatin1Char(*p);
+    }
+    const int exponent = std::atoi(p + 1) + 1; // value = 0.d1d2... x 10^exponent
+    while (digits.size() > 1 && digits.endsWith(u'0'))
+        digits.chop(1);
+
+    QString text = value < 0 ? QStringLiteral("-") : QString();
+    if (exponent >= -3 && exponent <= 15) {
+        if (exponent <= 0) {
+            text += u'0';
+            text += settings.DecimalSeparator;
+            text += QString(-exponent, u'0') + digits;
+        } else if (digits.size() <= exponent) {
+            text += digits + QString(exponent - digits.size(), u'0');
+        } else {
+            text += digits.left(exponent);
+            text += settings.DecimalSeparator;
+            text += digits.mid(exponent);
+        }
+    } else {
+        text += digits.at(0);
+        if (digits.size() > 1) {
+            text += settings.DecimalSeparator;
+            text += digits.mid(1);
+        }
+        text += u'E';
+        text += QString::number(exponent - 1);
+    }
+    return text;
+}
+
+double StrToFloat(const QString& text, const TFormatSettings& settings)
+{
+    const auto invalid = [&text] {
+        return Error(QStringLiteral("'%1' is not a valid floating point value").arg(text));
+    };
+    const QString trimmed = text.trimmed();
+    QByteArray plain;
+    bool digitSeen = false;
+    bool pointSeen = false;
+    bool exponentSeen = false;
+    bool exponentDigit = false;
+    for (qsizetype i = 0; i < trimmed.size(); ++i) {
+        const QChar c = trimmed.at(i);
+        const bool atSignPlace = i == 0 || (exponentSeen && plain.endsWith('E'));
+        if ((c == u'+' || c == u'-') && atSignPlace) {
+            plain += char(c.unicode());
+        } else if (c >= u'0' && c <= u'9') {
+            plain += char(c.unicode());
+            (exponentSeen ? exponentDigit : digitSeen) = true;
+        } else if (c == settings.DecimalSeparator && !pointSeen && !exponentSeen) {
+            plain += '.';
+            pointSeen = true;
+        } else if ((c == u'e' || c == u'E') && digitSeen && !exponentSeen) {
+            plain += 'E';
+            exponentSeen = true;
+        } else {
+            throw invalid();
+        }
+    }
+    if (!digitSeen || (exponentSeen && !exponentDigit))
+        throw invalid();
+    double value = 0;
+    if (plain.startsWith('+'))
+        plain.remove(0, 1);
+    const auto parsed = std::from_chars(plain.constData(), plain.constData() + plain.size(), value);
+    if (parsed.ec != std::errc())
+        throw invalid();
+    return value;
+}
+
+QString FormatDateTime(const QString& pattern, TDateTime value, const TFormatSettings& settings)
+{
+    return DateTimeFormatter(value, settings).Format(pattern);
+}
+
+QString DateTimeToStr(TDateTime value, const TFormatSettings& settings)
+{
+    return FormatDateTime(QStringLiteral("c"), value, settings);
+}

@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Set-up, build, then converts the example routes in examples/ into out/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+mkdir -p out
+if [[ -x build/bin/rte2kmz ]]; then
+  build/bin/rte2kmz --target out examples/*.rte
+  ls -l out
+else
+  echo "The converter is not built yet; the build above is what exists."
+fi

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <string>
+
+// Bytes from a text of hexadecimal pairs, blanks allowed: "05 4C 2D".
+QByteArray Hex(const char* pairs);
+
+// Runs a scope in another local time zone and restores the old one.
+class TimeZoneScope {
+public:
+    explicit TimeZoneScope(const char* zone);
+    ~TimeZoneScope();
+    TimeZoneScope(const TimeZoneScope&) = delete;
+    TimeZoneScope& operator=(const TimeZoneScope&) = delete;
+
+private:
+    QByteArray fOld;
+    bool fHadOld;
+};
+
+// Lets gtest print Qt texts in failure messages.
+void PrintTo(const QString& text, std::ostream* os);
+void PrintTo(const QByteArray& bytes, std::ostream* os);
