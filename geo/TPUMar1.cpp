@@ -1,0 +1,72 @@
+#include "geo/TPUMar1.h"
+
+#include "geo/TPUMath1.h"
+
+#include <cmath>
+
+namespace {
+constexpr double kDegreesPerRadian = 57.295779513082320877;
+}
+
+double LENGTE_VERSCHIL(double lA, double lB)
+{
+    if (std::fabs(lB) > 180 || std::fabs(lA) > 180)
+        return 0;
+    double dlab = lB - lA;
+    if (std::fabs(dlab) > 180)
+        dlab = dlab + (dlab / std::fabs(dlab)) * (-1) * 360;
+    return dlab;
+}
+
+double VERGROTENDE_BREEDTE(double bA, bool& Error)
+{
+    // Pulled in from the pole so that the tangent stays finite.
+    if (std::fabs(bA) == 90)
+        bA = bA * 0.999999999;
+    double Tuss = TANG(bA / 2 + 45, Error);
+    if (Tuss == 0)
+        Error = true;
+    else
+        Tuss = std::log(Tuss) * kDegreesPerRadian;
+    return Error ? 0 : Tuss;
+}
+
+double LOXODROOMKOERS(double bA, double lA, double bB, double lB)
+{
+    const double lAB = LENGTE_VERSCHIL(lA, lB);
+    const double bAB = bB - bA;
+    double Crs = 0;
+    if (bAB == 0) {
+        if (lAB > 0)
+            Crs = 90;
+        else if (lAB < 0)
+            Crs = 270;
+        return Crs;
+    }
+    if (lAB == 0)
+        return bAB < 0 ? 180 : 0;
+
+    bool error = false;
+    const double m = VERGROTENDE_BREEDTE(bB, error) - VERGROTENDE_BREEDTE(bA, error);
+    if (m != 0)
+        Crs = lAB / m;
+    Crs = ARCTANG(Crs);
+    if (Crs > 0 && lAB < 0)
+        Crs += 180; // south-west
+    else if (Crs < 0 && lAB > 0)
+        Crs += 180; // south-east
+    else if (Crs < 0 && lAB < 0)
+        Crs += 360; // north-west
+    return Crs;
+}
+
+double LOXODROOMVERHEID(double bA, double lA, double bB, double lB)
+{
+    const double Crs = LOXODROOMKOERS(bA, lA, bB, lB);
+    const double bAB = bB - bA;
+    if (Crs == 0 || Crs == 180)
+        return std::fabs(bAB) * 60;
+    if (Crs == 90 || Crs == 270)
+        return std::fabs(LENGTE_VERSCHIL(lA, lB)) * 60 * COSG(bA);
+    return std::fabs(60 * bAB / COSG(Crs));
+}

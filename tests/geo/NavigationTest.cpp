@@ -1,0 +1,90 @@
+#include "geo/TPUMar1.h"
+#include "geo/TPUMath1.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+TEST(Navigation, TrigonometryInDegrees)
+{
+    EXPECT_NEAR(COSG(60), 0.5, 1e-15);
+    EXPECT_EQ(COSG(270), COSG(-90));
+    EXPECT_DOUBLE_EQ(ARCTANG(1), 45);
+    EXPECT_DOUBLE_EQ(ARCTANG(-1), -45);
+    bool fout = true;
+    EXPECT_NEAR(TANG(45, fout), 1, 1e-15);
+    EXPECT_FALSE(fout);
+}
+
+TEST(Navigation, LongitudeDifferenceWrapsAcrossTheDateLine)
+{
+    struct Row {
+        double lA, lB, expected;
+    };
+    for (const Row& r : {Row{0, 180, 180}, Row{180, 0, -180}, Row{-180, 180, 0}, Row{170, -170, 20},
+                         Row{-170, 170, -20}, Row{0, 181, 0}, Row{-181, 0, 0}, Row{4, 5, 1}}) {
+        EXPECT_EQ(LENGTE_VERSCHIL(r.lA, r.lB), r.expected) << r.lA << " -> " << r.lB;
+    }
+}
+
+TEST(Navigation, MeridionalParts)
+{
+    bool error = true;
+    EXPECT_NEAR(VERGROTENDE_BREEDTE(0, error), 0, 1e-12);
+    EXPECT_FALSE(error);
+    EXPECT_NEAR(VERGROTENDE_BREEDTE(52, error), 61.0866, 5e-5);
+    for (const double pole : {90.0, -90.0}) {
+        const double parts = VERGROTENDE_BREEDTE(pole, error);
+        EXPECT_FALSE(error);
+        EXPECT_TRUE(std::isfinite(parts));
+        EXPECT_NEAR(std::fabs(parts), 1201.2, 0.05);
+        EXPECT_EQ(parts > 0, pole > 0);
+    }
+}
+
+struct Passage {
+    double bA, lA, bB, lB;
+    double course;
+    double distance;
+    double tolerance;
+};
+
+class RhumbLine : public ::testing::TestWithParam<Passage> {};
+
+TEST_P(RhumbLine, CourseAndDistance)
+{
+    const Passage& p = GetParam();
+    EXPECT_NEAR(LOXODROOMKOERS(p.bA, p.lA, p.bB, p.lB), p.course, p.tolerance);
+    EXPECT_NEAR(LOXODROOMVERHEID(p.bA, p.lA, p.bB, p.lB), p.distance, p.tolerance);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Passages, RhumbLine,
+    ::testing::Values(Passage{52, 4, 53, 5, 31.3300, 70.2423, 5e-5},   // north-east
+                      Passage{53, 5, 52, 4, 211.3300, 70.2423, 5e-5},  // south-west
+                      Passage{52, 5, 53, 4, 328.6700, 70.2423, 5e-5},  // north-west
+                      Passage{53, 4, 52, 5, 148.6700, 70.2423, 5e-5},  // south-east
+                      Passage{52, 4, 52, 5, 90, 36.9397, 5e-5},        // along a parallel
+                      Passage{52, 5, 52, 4, 270, 36.9397, 5e-5},
+                      Passage{52, 4, 53, 4, 0, 60, 1e-12},             // along a meridian
+                      Passage{53, 4, 52, 4, 180, 60, 1e-12},
+                      Passage{0, 179, 0, -179, 90, 120, 1e-9},         // across the date line
+                      Passage{0, 0, 0, 180, 90, 10800, 1e-9},
+                      Passage{60, 0, 60, 10, 90, 300, 1e-12},
+                      Passage{52, 4, 52, 4, 0, 0, 0},                  // the same point twice
+                      Passage{10, 0, 20, 190, 0, 600, 1e-12}));        // longitude beyond 180
+
+TEST(Navigation, ParallelDistanceUsesTheDepartureLatitude)
+{
+    EXPECT_DOUBLE_EQ(LOXODROOMVERHEID(52, 4, 52, 5), 60 * COSG(52));
+}
+
+TEST(Navigation, PolesGiveFiniteResults)
+{
+    EXPECT_TRUE(std::isfinite(LOXODROOMKOERS(80, 0, 90, 10)));
+    EXPECT_TRUE(std::isfinite(LOXODROOMVERHEID(80, 0, 90, 10)));
+}
+
+} // namespace
