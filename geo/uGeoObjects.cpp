@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <utility>
 
 namespace {
 
@@ -82,7 +83,12 @@ bool IsKnownVersion(quint16 id)
     return std::ranges::any_of(cVersions, [id](const TkdVersion& v) { return v.ID() == id; });
 }
 
-std::optional<TkdVersion> ReadFileVersion(const QString& fileName)
+namespace {
+
+// What `read` takes from the head of a file; none when the file does not
+// exist or ends before that.
+template <typename Read>
+auto ReadFileHead(const QString& fileName, Read read) -> std::optional<decltype(read(std::declval<QFile&>()))>
 {
     if (!QFileInfo(fileName).isFile())
         return std::nullopt;
@@ -90,19 +96,28 @@ std::optional<TkdVersion> ReadFileVersion(const QString& fileName)
     if (!file.open(QIODevice::ReadOnly))
         throw Error(ErrorText::CannotOpenFile(fileName, file.errorString()));
     try {
+        return read(file);
+    } catch (const Error&) {
+        return std::nullopt; // too short
+    }
+}
+
+} // namespace
+
+std::optional<TkdVersion> ReadFileVersion(const QString& fileName)
+{
+    return ReadFileHead(fileName, [](QIODevice& file) {
         const QByteArray kind = ReadString8(file);
         const quint16 id = ReadWord(file);
-        const QByteArray className = ReadString8(file);
-        return TkdVersion(kind, id, className);
-    } catch (const Error&) {
-        return std::nullopt; // too short for a header
-    }
+        return TkdVersion(kind, id, ReadString8(file));
+    });
 }
 
 bool IsValidLayer(const QString& fileName)
 {
-    const std::optional<TkdVersion> version = ReadFileVersion(fileName);
-    return version && (version->FileID().startsWith("L-") || version->FileID() == "LAYER");
+    const std::optional<QByteArray> kind =
+        ReadFileHead(fileName, [](QIODevice& file) { return ReadString8(file).left(TkdVersion::FileIDCapacity); });
+    return kind && (kind->startsWith("L-") || *kind == "LAYER");
 }
 
 // ----------------------------------------------------------- format settings

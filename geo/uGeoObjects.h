@@ -71,7 +71,8 @@ bool IsKnownVersion(quint16 id);
 // exists but cannot be opened raises "Cannot open file "%s". %s".
 std::optional<TkdVersion> ReadFileVersion(const QString& fileName);
 
-// True for an existing file whose kind begins with "L-" or is "LAYER".
+// True for an existing file whose kind begins with "L-" or is "LAYER"; only
+// the kind is read. Raises the same open error.
 bool IsValidLayer(const QString& fileName);
 
 // Number formats for points given as text. Filled from the user's locale by
@@ -197,6 +198,7 @@ public:
     TGeoPoint* Insert(int index);
     void Delete(int index);
     int Count() const { return static_cast<int>(fItems.size()); }
+    qsizetype Capacity() const { return static_cast<qsizetype>(fItems.capacity()); }
     TGeoPoint* GetItem(int index) const; // "Argument out of range" outside 0..Count-1
     TGeoPoint* GetPOI(int index) const;  // none outside 0..Count-1
     int GetCount(bool selection) const;
