@@ -22,10 +22,10 @@ const QByteArray kLayerClass("TGeoList");
 
 quint16 CurrentVersion() { return cVersions.back().ID(); }
 
-// Versions 1 to 5 stored point GUIDs that were not unique; such points get new ones.
+// Points read from versions 1 to 5 do not keep their stored GUIDs.
 bool HasStaleGuids(quint16 version) { return version >= 1 && version <= 5; }
 
-// Only the letters a-z and A-Z, as the search in point texts has always done.
+// The selection filter folds the case of a-z only.
 QString AsciiLower(const QString& text)
 {
     QString result = text;
@@ -56,6 +56,23 @@ TGeoFormatSettings& GeoFormatSettings()
     return settings;
 }
 
+// What `read` takes from the head of a file; none when the file does not
+// exist or ends before that.
+template <typename Read>
+auto ReadFileHead(const QString& fileName, Read read) -> std::optional<decltype(read(std::declval<QFile&>()))>
+{
+    if (!QFileInfo(fileName).isFile())
+        return std::nullopt;
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Error(ErrorText::CannotOpenFile(fileName, file.errorString()));
+    try {
+        return read(file);
+    } catch (const Error&) {
+        return std::nullopt; // too short
+    }
+}
+
 } // namespace
 
 // ---------------------------------------------------------------- TkdVersion
@@ -82,27 +99,6 @@ bool IsKnownVersion(quint16 id)
 {
     return std::ranges::any_of(cVersions, [id](const TkdVersion& v) { return v.ID() == id; });
 }
-
-namespace {
-
-// What `read` takes from the head of a file; none when the file does not
-// exist or ends before that.
-template <typename Read>
-auto ReadFileHead(const QString& fileName, Read read) -> std::optional<decltype(read(std::declval<QFile&>()))>
-{
-    if (!QFileInfo(fileName).isFile())
-        return std::nullopt;
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Error(ErrorText::CannotOpenFile(fileName, file.errorString()));
-    try {
-        return read(file);
-    } catch (const Error&) {
-        return std::nullopt; // too short
-    }
-}
-
-} // namespace
 
 std::optional<TkdVersion> ReadFileVersion(const QString& fileName)
 {
@@ -516,10 +512,7 @@ void TGeoList::LoadFromFile(const QString& value)
     fFilename = value;
     // Read-only: a file others may not write still loads.
     QFile file(value);
-    const auto done = qScopeGuard([&] {
-        file.close();
-        fHasChanged = false;
-    });
+    const auto done = qScopeGuard([this] { fHasChanged = false; });
     Notify(fOnBeforeLoad);
     try {
         if (!file.open(QIODevice::ReadOnly))
@@ -547,12 +540,10 @@ bool TGeoList::SaveToFile(bool selection) { return SaveToFile(CurrentVersion(), 
 
 bool TGeoList::SaveToFile(quint16 version, bool selection)
 {
-    // The old file is replaced only by a complete new one.
+    // The old file is replaced only by a complete new one; an uncommitted
+    // one is discarded with `file`.
     QSaveFile file(fFilename);
-    const auto done = qScopeGuard([&] {
-        file.cancelWriting();
-        fHasChanged = false;
-    });
+    const auto done = qScopeGuard([this] { fHasChanged = false; });
     Notify(fOnBeforeSave);
     bool saved = false;
     try {

@@ -17,8 +17,7 @@
 
 class TGeoList;
 
-// The fields that point importers can set from text. A point reacts only to
-// the members up to fldGUID; the rest belong to the importers.
+// The fields that point importers set from text.
 enum class TPOIField {
     fldNone,
     fldLat,
@@ -179,7 +178,8 @@ private:
 };
 
 // A layer: an ordered collection that owns its points, plus the metadata and
-// file-version header of a layer file.
+// file-version header of a layer file. Const applies to the collection; its
+// points stay editable, as a layer hands them out to be edited.
 class TGeoList {
 public:
     using TNotifyEvent = std::function<void(TGeoList&)>;
