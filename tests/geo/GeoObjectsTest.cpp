@@ -11,6 +11,7 @@
 #include <functional>
 #include <limits>
 #include <ostream>
+#include <string>
 
 namespace {
 
@@ -283,8 +284,9 @@ TEST(GeoPoint, SetPropertyValueSetsTheFieldsAPointTakes)
         TGeoPoint point;
         PointFields expected = PointFields::Of(point);
         c.change(expected);
-        EXPECT_EQ(point.SetPropertyValue(c.field, value), c.result) << static_cast<int>(c.field) << " " << value.toStdString();
-        EXPECT_EQ(PointFields::Of(point), expected) << static_cast<int>(c.field) << " " << value.toStdString();
+        const std::string trace = std::to_string(static_cast<int>(c.field)) + " " + value.toStdString();
+        EXPECT_EQ(point.SetPropertyValue(c.field, value), c.result) << trace;
+        EXPECT_EQ(PointFields::Of(point), expected) << trace;
     }
 }
 
@@ -310,7 +312,8 @@ TEST(GeoPoint, SetPropertyValueRaisesConversionErrorsAndKeepsTheFields)
         {TPOIField::fldLat, "52.5", "'52.5' is not a valid floating point value"},
         {TPOIField::fldLong, "1.000,5", "'1.000,5' is not a valid floating point value"},
         {TPOIField::fldCanDelete, "ja", "'ja' is not a valid boolean value"},
-        {TPOIField::fldGUID, "12345678-9ABC-DEF0-0123-456789ABCDEF", "'12345678-9ABC-DEF0-0123-456789ABCDEF' is not a valid GUID value"},
+        {TPOIField::fldGUID, "12345678-9ABC-DEF0-0123-456789ABCDEF",
+         "'12345678-9ABC-DEF0-0123-456789ABCDEF' is not a valid GUID value"},
     };
     for (const auto& c : cases) {
         TGeoPoint point;
@@ -323,7 +326,8 @@ TEST(GeoPoint, SetPropertyValueRaisesConversionErrorsAndKeepsTheFields)
 
 TEST(GeoFormatSettings, ImportReadsDecimalCommaWhateverTheLocale)
 {
-    for (const QLocale& locale : {QLocale(QLocale::English, QLocale::UnitedStates), QLocale(QLocale::Dutch, QLocale::Netherlands)}) {
+    for (const QLocale& locale :
+         {QLocale(QLocale::English, QLocale::UnitedStates), QLocale(QLocale::Dutch, QLocale::Netherlands)}) {
         const TFormatSettings localeOwn = FormatSettingsFromLocale(locale);
         const TGeoFormatSettings s = GeoFormatSettingsFromLocale(locale);
         EXPECT_EQ(StrToFloat(QStringLiteral("52,5"), s.POIImport), 52.5);

@@ -528,10 +528,12 @@ QString LoadAsUnprivilegedUser(const QString& path, const QString& folder)
     if (!QFile::exists(tool) && !QFile::copy(QString::fromUtf8(LOAD_LAYER_TOOL), tool))
         return QStringLiteral("cannot copy the load tool");
     QProcess process;
-    process.start(QStringLiteral("runuser"), {QStringLiteral("-u"), QStringLiteral("nobody"), QStringLiteral("--"), tool, path});
+    process.start(QStringLiteral("runuser"),
+                  {QStringLiteral("-u"), QStringLiteral("nobody"), QStringLiteral("--"), tool, path});
     if (!process.waitForFinished(60000))
         return QStringLiteral("load tool did not finish");
-    return QString::fromUtf8(process.readAllStandardOutput()).trimmed() + QString::fromUtf8(process.readAllStandardError());
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed()
+           + QString::fromUtf8(process.readAllStandardError());
 }
 
 TEST_F(LayerFileLoad, AFileNobodyMayWriteLoadsInFull)
@@ -540,7 +542,8 @@ TEST_F(LayerFileLoad, AFileNobodyMayWriteLoadsInFull)
                      | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther;
     ASSERT_TRUE(QFile::setPermissions(fDir.path(), all));
     const QString readOnly = WriteFile(QStringLiteral("read-only.lay"), Saved(*Sample(), 6));
-    ASSERT_TRUE(QFile::setPermissions(readOnly, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther));
+    ASSERT_TRUE(
+        QFile::setPermissions(readOnly, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther));
     EXPECT_EQ(LoadAsUnprivilegedUser(readOnly, fDir.path()), QStringLiteral("3"));
 
     const QString unreadable = WriteFile(QStringLiteral("unreadable.lay"), Saved(*Sample(), 6));
@@ -557,7 +560,8 @@ TEST_F(LayerFileSave, WritesTheFileAndNotifiesAroundIt)
 {
     auto layer = Sample();
     QStringList events;
-    layer->setOnBeforeSave([&](TGeoList& sender) { events << QStringLiteral("before ") + QFileInfo(sender.Filename()).fileName(); });
+    layer->setOnBeforeSave(
+        [&](TGeoList& sender) { events << QStringLiteral("before ") + QFileInfo(sender.Filename()).fileName(); });
     layer->setOnAfterSave([&](TGeoList&) { events << QStringLiteral("after"); });
     const QString path = Path(QStringLiteral("a.lay"));
     EXPECT_TRUE(layer->SaveToFile(path, false));
