@@ -1,0 +1,322 @@
+#pragma once
+
+#include "platform/DateTime.h"
+#include "platform/FormatSettings.h"
+#include "util/uStringList.h"
+
+#include <QByteArray>
+#include <QIODevice>
+#include <QString>
+#include <QUuid>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class TGeoList;
+
+// The fields that point importers set from text.
+enum class TPOIField {
+    fldNone,
+    fldLat,
+    fldLong,
+    fldTags,
+    fldText,
+    fldCaption,
+    fldName,
+    fldNaam,
+    fldDescription,
+    fldDateCreated,
+    fldDateChanged,
+    fldCanDelete,
+    fldCanEdit,
+    fldGUID,
+    fldEnd
+};
+
+// The header of a layer file: its kind, format version and writing class.
+// The texts are short 8-bit texts; longer ones are cut to their capacity.
+class TkdVersion {
+public:
+    static constexpr qsizetype FileIDCapacity = 5;
+    static constexpr qsizetype ClassNameCapacity = 25;
+
+    TkdVersion() = default;
+    TkdVersion(const QByteArray& fileID, quint16 id, const QByteArray& className);
+
+    const QByteArray& FileID() const { return fFileID; }
+    void setFileID(const QByteArray& value) { fFileID = value.left(FileIDCapacity); }
+    quint16 ID() const { return fID; }
+    void setID(quint16 value) { fID = value; }
+    const QByteArray& ClassName() const { return fClassName; }
+    void setClassName(const QByteArray& value) { fClassName = value.left(ClassNameCapacity); }
+
+    void Clear();
+
+private:
+    QByteArray fFileID;
+    quint16 fID = 0;
+    QByteArray fClassName;
+};
+
+// The known format versions, oldest first; the last is the one written by default.
+extern const std::array<TkdVersion, 7> cVersions;
+bool IsKnownVersion(quint16 id);
+
+// The kind, version and writing class at the head of a layer or route file;
+// none when the file does not exist or is too short to hold them. A file that
+// exists but cannot be opened raises "Cannot open file "%s". %s".
+std::optional<TkdVersion> ReadFileVersion(const QString& fileName);
+
+// True for an existing file whose kind begins with "L-" or is "LAYER"; only
+// the kind is read. Raises the same open error.
+bool IsValidLayer(const QString& fileName);
+
+// Number formats for points given as text. Filled from the user's locale by
+// InitGeoFormatSettings, called once at program start; the accessors fill
+// them on first use when nothing did so before.
+void InitGeoFormatSettings();
+TFormatSettings& MySettings();
+TFormatSettings& POIImportSettings(); // decimal comma, no thousands separator
+TFormatSettings& POIExportSettings(); // decimal point, no thousands separator
+
+struct TGeoFormatSettings {
+    TFormatSettings My;
+    TFormatSettings POIImport;
+    TFormatSettings POIExport;
+};
+TGeoFormatSettings GeoFormatSettingsFromLocale(const QLocale& locale);
+
+// One point of interest. Setters stamp DateChanged when the value changes.
+class TGeoPoint {
+public:
+    // A point of no layer: a new GUID, created now, never changed.
+    TGeoPoint();
+    virtual ~TGeoPoint();
+    TGeoPoint(const TGeoPoint&) = delete;
+    TGeoPoint& operator=(const TGeoPoint&) = delete;
+
+    const QUuid& GUID() const { return fGuid; }
+    void setGUID(const QUuid& value) { fGuid = value; }
+    const QByteArray& Tags() const { return fTags; }
+    void setTags(const QByteArray& value);
+    const QByteArray& Text() const { return fText; }
+    void setText(const QByteArray& value);
+    const QString& Caption() const { return fCaption; }
+    void setCaption(const QString& value);
+    double Latitude() const { return fLatitude; }
+    void setLatitude(double value);
+    double Longitude() const { return fLongitude; }
+    void setLongitude(double value);
+
+    bool Encrypt() const { return fEncrypt; }
+    void setEncrypt(bool value) { fEncrypt = value; }
+    bool CanDelete() const { return fCanDelete; }
+    void setCanDelete(bool value) { fCanDelete = value; }
+    bool CanEdit() const { return fCanEdit; }
+    void setCanEdit(bool value) { fCanEdit = value; }
+    bool Moved() const { return fMoved; }
+    void setMoved(bool value) { fMoved = value; }
+    bool Selected() const { return fSelected; }
+    void setSelected(bool value) { fSelected = value; }
+
+    TDateTime DateCreated() const { return fDateCreated; }
+    TDateTime DateChanged() const { return fDateChanged; }
+
+    // The owning layer and the place in it; none and -1 outside a layer.
+    TGeoList* Layer() const { return fLayer; }
+    int Index() const { return fIndex; }
+
+    QString SearchText() const { return GetSearchText(); }
+    virtual QString GetSearchText() const;
+
+    // Empties texts and coordinates and resets the flags; identity, Encrypt,
+    // Moved and DateCreated stay.
+    virtual void Clear();
+    // Copies identity, dates, texts, position and permissions, not the marks.
+    virtual void CopyFrom(const TGeoPoint* value);
+    // Copies into `value`, its texts and position through its setters.
+    virtual void AssignTo(TGeoPoint* value) const;
+    void RecreateGuid();
+
+    // Sets one field from imported text; false when the field is not one a
+    // point takes or the text is empty. Unreadable numbers, booleans and
+    // GUIDs raise their conversion errors.
+    virtual bool SetPropertyValue(TPOIField field, const QString& value);
+
+    // One point record in the layout of a format version.
+    virtual void LoadFromStream(QIODevice& stream, quint16 version);
+    virtual void SaveToStream(QIODevice& stream, quint16 version) const;
+    // The fewest bytes a point record of that version can take.
+    static qint64 MinRecordSize(quint16 version);
+
+private:
+    friend class TGeoList;
+
+    void Stamp();
+    void WriteStrEncrypt(QIODevice& stream, const QByteArray& text) const;
+    QByteArray ReadStrEncrypt(QIODevice& stream) const;
+
+    QUuid fGuid;
+    QByteArray fTags;
+    QByteArray fText;
+    QString fCaption;
+    double fLatitude = 0;
+    double fLongitude = 0;
+    bool fCanDelete = true;
+    bool fCanEdit = true;
+    bool fMoved = false;
+    bool fSelected = false;
+    TDateTime fDateCreated;
+    TDateTime fDateChanged = 0;
+    bool fEncrypt = false;
+
+    TGeoList* fLayer = nullptr;
+    int fIndex = -1;
+};
+
+// A layer: an ordered collection that owns its points, plus the metadata and
+// file-version header of a layer file. Const applies to the collection; its
+// points stay editable, as a layer hands them out to be edited.
+class TGeoList {
+public:
+    using TNotifyEvent = std::function<void(TGeoList&)>;
+    using TItemFactory = std::function<std::unique_ptr<TGeoPoint>()>;
+
+    // An empty layer of plain points.
+    TGeoList();
+    // A layer of plain points loaded from a file.
+    explicit TGeoList(const QString& fileName);
+    virtual ~TGeoList();
+    TGeoList(const TGeoList&) = delete;
+    TGeoList& operator=(const TGeoList&) = delete;
+
+    // Items. Add marks the layer changed; Insert and Delete do not.
+    TGeoPoint* Add();
+    TGeoPoint* Insert(int index);
+    void Delete(int index);
+    int Count() const { return static_cast<int>(fItems.size()); }
+    qsizetype Capacity() const { return static_cast<qsizetype>(fItems.capacity()); }
+    TGeoPoint* GetItem(int index) const; // "Argument out of range" outside 0..Count-1
+    TGeoPoint* GetPOI(int index) const;  // none outside 0..Count-1
+    int GetCount(bool selection) const;
+    int SelectCount() const;
+    void SelectAll() { SetSelectAll(true); }
+    void UnSelectAll() { SetSelectAll(false); }
+    void SetSelectAll(bool value);
+    void RemoveSelected();
+
+    // Lookups in list order; the first match wins.
+    TGeoPoint* Find(double lat, double lon) const;
+    int FindIndex(double lat, double lon) const;
+    // Case-sensitive search in caption and text; an empty text finds nothing.
+    TGeoPoint* FindText(const QString& searchText) const;
+    // Selects the points whose search text holds `searchText`, ignoring the
+    // case of a-z; an empty text selects all.
+    bool Find(const QString& searchText);
+    TGeoPoint* PointByGUID(const QUuid& guid) const;
+    void DeleteByGUID(const QUuid& guid);
+
+    void ClearTags();
+    void CopyMetadataFrom(const TGeoList& layer);
+
+    // Metadata.
+    const QString& Filename() const { return fFilename; }
+    void setFilename(const QString& value) { fFilename = value; }
+    const TkdVersion& FileVersion() const { return fFileVersion; }
+    void SetFileVersion_FileID(const QByteArray& value) { fFileVersion.setFileID(value); }
+    void SetFileVersion_ID(quint16 value) { fFileVersion.setID(value); }
+    void SetFileVersion_Classname(const QByteArray& value) { fFileVersion.setClassName(value); }
+    const QUuid& GUID() const { return fGUID; }
+    QString GUIDStr() const { return GetGUIDStr(); }
+    QString GetGUIDStr() const;
+    TDateTime DateCreated() const { return fDateCreated; }
+    void setDateCreated(TDateTime value) { fDateCreated = value; }
+    const QString& Category() const { return fCategory; }
+    void setCategory(const QString& value) { fCategory = value; }
+    const QString& Caption() const { return fCaption; }
+    void setCaption(const QString& value) { fCaption = value; }
+    TStringList& Description() { return fDescription; }
+    const TStringList& Description() const { return fDescription; }
+    TStringList& Tags() { return fTags; }
+    const TStringList& Tags() const { return fTags; }
+    TStringList& Notes() { return fNotes; }
+    const TStringList& Notes() const { return fNotes; }
+    TStringList& Colofon() { return fColofon; }
+    const TStringList& Colofon() const { return fColofon; }
+    bool CanDelete() const { return fCanDelete; }
+    void setCanDelete(bool value) { fCanDelete = value; }
+    bool CanEdit() const { return fCanEdit; }
+    void setCanEdit(bool value) { fCanEdit = value; }
+    bool Selected() const { return fSelected; }
+    void setSelected(bool value) { fSelected = value; }
+    bool HasChanged() const { return fHasChanged; }
+
+    void setOnBeforeLoad(TNotifyEvent handler) { fOnBeforeLoad = std::move(handler); }
+    void setOnAfterLoad(TNotifyEvent handler) { fOnAfterLoad = std::move(handler); }
+    void setOnBeforeSave(TNotifyEvent handler) { fOnBeforeSave = std::move(handler); }
+    void setOnAfterSave(TNotifyEvent handler) { fOnAfterSave = std::move(handler); }
+
+    // Files. A load keeps everything read before an error and raises nothing
+    // but the validity check's open error and the notifications' own errors.
+    virtual bool IsValidFile(const QString& fileName) const;
+    void LoadFromFile(const QString& value);
+    // Each save replaces the file only when it was written in full and
+    // tells whether it was.
+    bool SaveToFile(const QString& value, quint16 version, bool selection);
+    bool SaveToFile(const QString& value, bool selection);
+    bool SaveToFile(bool selection);
+    bool SaveToFile(quint16 version, bool selection);
+
+    // Streams: the header and metadata, then the points.
+    void LoadFromStream(QIODevice& stream);
+    void SaveToStream(QIODevice& stream, quint16 version, bool selection) const;
+    virtual void LoadLayer(QIODevice& stream);
+    virtual void SaveLayer(QIODevice& stream, quint16 version) const;
+    // The point count and the point records. A record cut short is not kept.
+    virtual void LoadPOIs(QIODevice& stream, quint16 version);
+    virtual void SavePOIs(QIODevice& stream, quint16 version, bool selection) const;
+
+protected:
+    // A layer whose items come from `factory`.
+    explicit TGeoList(TItemFactory factory);
+
+    void setHasChanged(bool value) { fHasChanged = value; }
+
+    // Reserves room for `count` points about to be read from `stream`, no
+    // more than the bytes left there could hold; "Argument out of range" for
+    // a negative count.
+    void ReservePoints(qint32 count, const QIODevice& stream, quint16 version);
+    // Lets a newly added point read its record. When that fails the point is
+    // removed again through DiscardPoint and the error goes on.
+    void LoadPoint(TGeoPoint& point, QIODevice& stream, quint16 version);
+    virtual void DiscardPoint(int index);
+
+private:
+    void Renumber(std::size_t from);
+    void Notify(const TNotifyEvent& handler);
+
+    TItemFactory fFactory;
+    std::vector<std::unique_ptr<TGeoPoint>> fItems;
+
+    QUuid fGUID;
+    TNotifyEvent fOnAfterLoad;
+    TNotifyEvent fOnBeforeLoad;
+    TNotifyEvent fOnAfterSave;
+    TNotifyEvent fOnBeforeSave;
+    QString fCategory;
+    QString fCaption;
+    TStringList fDescription;
+    TStringList fTags;
+    TStringList fNotes;
+    TStringList fColofon;
+    bool fCanDelete = true;
+    bool fCanEdit = true;
+    bool fSelected = false;
+    TDateTime fDateCreated;
+    bool fHasChanged = false;
+    TkdVersion fFileVersion;
+    QString fFilename;
+};
