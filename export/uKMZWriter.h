@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QDateTime>
+#include <QIODevice>
+#include <QSaveFile>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+// The MS-DOS time and date fields of a ZIP entry.
+struct TDosDateTime {
+    quint16 Time = 0; // second / 2 + minute * 32 + hour * 2048
+    quint16 Date = 0; // day + month * 32 + (year - 1980) * 512
+    friend bool operator==(const TDosDateTime&, const TDosDateTime&) = default;
+};
+
+// The moment in local time, seconds rounded down; 0/0 outside the years
+// 1980 to 2107 that the fields can hold.
+TDosDateTime DosDateTimeOf(const QDateTime& moment);
+
+enum class TZipMethod : quint16 { Deflate = 8 };
+
+// Writes a ZIP archive (no ZIP64, no data descriptors, no comments) from the
+// start of an empty, seekable device. Entry names are stored as UTF-8.
+// Sizes and offsets that do not fit the format's 32-bit fields are refused
+// rather than written wrong. After an error the device holds no usable
+// archive.
+class TZipWriter {
+public:
+    explicit TZipWriter(QIODevice& archive);
+
+    // Raw deflate of the source from its current position to its end.
+    void AddEntry(QIODevice& source, const QString& name, TZipMethod method, TDosDateTime stamp,
+                  quint32 externalAttributes);
+    // The central directory and its end record.
+    void Finish();
+
+private:
+    struct Entry {
+        QByteArray Name;
+        TZipMethod Method;
+        TDosDateTime Stamp;
+        quint32 Crc = 0;
+        quint32 CompressedSize = 0;
+        quint32 UncompressedSize = 0;
+        quint32 ExternalAttributes = 0;
+        quint32 Offset = 0;
+    };
+
+    void WriteEntryFields(const Entry& entry);
+    void SeekTo(qint64 offset);
+
+    QIODevice& fArchive;
+    std::vector<Entry> fEntries;
+};
+
+// A .kmz archive file, made the way the conversion run needs it: opened on
+// its path, one file added, released. The archive is written under a
+// temporary name and takes its own name only on Release, so an archive that
+// failed, or was never released, leaves any earlier file of that name as it
+// was.
+class TKMZWriter {
+public:
+    // Raises "Cannot create file "%s". %s".
+    explicit TKMZWriter(const QString& archivePath);
+
+    // An empty archive name stands for the source's file name. Raises
+    // "Cannot open file "%s". %s" for a source that cannot be read; any
+    // failure discards the archive.
+    void AddFile(const QString& sourcePath, const QString& archiveName, TZipMethod method);
+    // Finishes the archive and gives it its name; after a failed AddFile
+    // there is nothing left to finish.
+    void Release();
+
+private:
+    template <typename Write>
+    void WriteArchive(Write&& write);
+    void Close();
+
+    QString fPath;
+    std::unique_ptr<QSaveFile> fFile;
+    std::unique_ptr<TZipWriter> fZip;
+};

@@ -1,0 +1,33 @@
+#include "platform/FileAttributes.h"
+
+#ifdef Q_OS_WIN
+#include <QDir>
+
+#include <windows.h>
+
+quint32 WindowsFileAttributes(const QString& path)
+{
+    // The bits a ZIP reader knows; 0x8 and the reparse point 0x400 are not among them.
+    constexpr quint32 kZipAttributeMask = 0x7BF7;
+    const DWORD attributes = GetFileAttributesW(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(path).utf16()));
+    return attributes == INVALID_FILE_ATTRIBUTES ? 0 : attributes & kZipAttributeMask;
+}
+
+#else
+#include <QFileInfo>
+
+quint32 WindowsFileAttributes(const QString& path)
+{
+    constexpr quint32 kReadOnly = 0x1;
+    constexpr quint32 kDirectory = 0x10;
+    constexpr quint32 kArchive = 0x20;
+    constexpr auto kAnyWrite = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+
+    const QFileInfo info(path);
+    if (!info.exists())
+        return 0;
+    const quint32 kind = info.isDir() ? kDirectory : kArchive;
+    return (info.permissions() & kAnyWrite) ? kind : kind | kReadOnly;
+}
+
+#endif

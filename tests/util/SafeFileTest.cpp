@@ -1,0 +1,132 @@
+#include "support/FileSizeLimit.h"
+#include "support/TestSupport.h"
+#include "util/Error.h"
+#include "util/uSafeFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray ReadFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+QStringList FolderEntries(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+QString ErrorOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const Error& e) {
+        return e.Message();
+    }
+    return QStringLiteral("no error");
+}
+
+struct TextCase {
+    const char16_t* text;
+    const char* bytes;
+};
+
+TEST(SaveTextFileUtf8Crlf, EveryLineEndsInCrLfAsUtf8WithoutMark)
+{
+    const TextCase cases[] = {
+        {u"", ""},
+        {u"<kml>", "3C 6B 6D 6C 3E 0D 0A"},
+        {u"a\r\nb\r\n", "61 0D 0A 62 0D 0A"},
+        {u"a\nb\rc", "61 0D 0A 62 0D 0A 63 0D 0A"},
+        {u"a\n\r\nb\r\r", "61 0D 0A 0D 0A 62 0D 0A 0D 0A"},
+        {u"Zeeën", "5A 65 65 C3 AB 6E 0D 0A"},
+    };
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Haven.kml"));
+    for (const TextCase& c : cases) {
+        SaveTextFileUtf8Crlf(path, QString::fromUtf16(c.text));
+        EXPECT_EQ(ReadFile(path), Hex(c.bytes)) << QString::fromUtf16(c.text).toStdString();
+    }
+    EXPECT_EQ(FolderEntries(dir.path()), QStringList{QStringLiteral("Haven.kml")});
+}
+
+TEST(SaveTextFileUtf8Crlf, ReplacesALongerFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Haven.kml"));
+    WriteFile(path, QByteArray(5000, 'x'));
+    SaveTextFileUtf8Crlf(path, QStringLiteral("kort"));
+    EXPECT_EQ(ReadFile(path), QByteArray("kort\r\n"));
+}
+
+TEST(SaveTextFileUtf8Crlf, ReportsTheAskedPathWhenItCannotBeCreated)
+{
+    QTemporaryDir dir;
+    WriteFile(dir.filePath(QStringLiteral("plain")), "old");
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("Haven.kml")));
+    const struct {
+        QString path;
+        const char* reason;
+    } cases[] = {
+        {dir.filePath(QStringLiteral("missing/Haven.kml")), "No such file or directory"},
+        {dir.filePath(QStringLiteral("plain/Haven.kml")), "Not a directory"},
+        {dir.filePath(QStringLiteral("Haven.kml")), "Filename refers to a directory"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ErrorOf([&] { SaveTextFileUtf8Crlf(c.path, QStringLiteral("tekst")); }),
+                  ErrorText::CannotCreateFile(c.path, QLatin1String(c.reason)));
+    }
+    EXPECT_EQ(ReadFile(dir.filePath(QStringLiteral("plain"))), QByteArray("old"));
+    EXPECT_EQ(FolderEntries(dir.path()), (QStringList{QStringLiteral("Haven.kml"), QStringLiteral("plain")}));
+}
+
+TEST(SaveTextFileUtf8Crlf, AFailedWriteKeepsTheOldFileAndLeavesNoTemporaryFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Haven.kml"));
+    WriteFile(path, "oud\r\n");
+    const QString text(100000, u'x');
+    QString message;
+    {
+        const FileSizeLimitScope diskFull(1000);
+        message = ErrorOf([&] { SaveTextFileUtf8Crlf(path, text); });
+    }
+    EXPECT_EQ(message, ErrorText::CannotCreateFile(path, QStringLiteral("File too large")));
+    EXPECT_EQ(ReadFile(path), QByteArray("oud\r\n"));
+    EXPECT_EQ(FolderEntries(dir.path()), QStringList{QStringLiteral("Haven.kml")});
+}
+
+TEST(SafeFile, NothingReachesTheTargetUntilCommitted)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Haven.kmz"));
+    WriteFile(path, "oud");
+    {
+        const auto file = CreateSafeFile(path);
+        file->write("nieuw");
+        EXPECT_EQ(ReadFile(path), QByteArray("oud"));
+    }
+    EXPECT_EQ(ReadFile(path), QByteArray("oud"));
+    EXPECT_EQ(FolderEntries(dir.path()), QStringList{QStringLiteral("Haven.kmz")});
+
+    const auto file = CreateSafeFile(path);
+    file->write("nieuw");
+    CommitSafeFile(*file);
+    EXPECT_EQ(ReadFile(path), QByteArray("nieuw"));
+    EXPECT_EQ(FolderEntries(dir.path()), QStringList{QStringLiteral("Haven.kmz")});
+}
+
+} // namespace

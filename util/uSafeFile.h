@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QIODevice>
+#include <QSaveFile>
+#include <QString>
+
+#include <memory>
+
+// Files are written under a temporary name beside their target and take the
+// target's name only when complete, so a failure leaves any earlier file of
+// that name as it was. Errors name the target, never the temporary file.
+
+// Raises "Cannot create file "%s". %s" when the file cannot be made.
+std::unique_ptr<QSaveFile> CreateSafeFile(const QString& path);
+
+// Moves the finished file to its name; raises "Cannot create file "%s". %s"
+// when a write failed on the way or the move is refused. Destroying the
+// QSaveFile without committing removes the temporary file.
+void CommitSafeFile(QSaveFile& file);
+
+// Offers the bytes again as long as the device takes some of them: a file
+// takes part of a large write when the disk fills up, and tells why only on
+// the next attempt. False when the device takes no more.
+bool WriteFully(QIODevice& device, QByteArrayView bytes);
+
+// The text as UTF-8 without byte-order mark, every line (split at CR LF, lone
+// CR and lone LF) followed by CR LF, the last one included.
+void SaveTextFileUtf8Crlf(const QString& path, const QString& text);
