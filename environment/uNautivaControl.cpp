@@ -115,7 +115,8 @@ QString UnderDataPath(std::initializer_list<QStringView> folders)
     return Collapsed(path);
 }
 
-// Whether it can be created is not our concern: the chart software reports that itself.
+// A folder that cannot be created is not reported: start-up goes on and
+// its path stays published all the same.
 void CreateFolder(const QString& path)
 {
     QDir().mkpath(path);
