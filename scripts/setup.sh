@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev libgl-dev zlib1g-dev libgtest-dev libbenchmark-dev
-  tzdata locales fonts-dejavu-core
+  tzdata locales fonts-dejavu-core fonts-liberation2
   python3 unzip libxml2-utils util-linux
 )
 missing=()

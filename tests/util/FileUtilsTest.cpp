@@ -85,8 +85,13 @@ TEST_F(FileUtils, IsEmptyDir)
     EXPECT_FALSE(IsEmptyDir(fDir.path())); // holds sub
     Touch(QStringLiteral("sub/.hidden"));
     EXPECT_FALSE(IsEmptyDir(sub));
+    ASSERT_TRUE(QFile::remove(Path(QStringLiteral("sub/.hidden"))));
+    // A dangling link is an entry too.
+    ASSERT_TRUE(QFile::link(Path(QStringLiteral("gone")), Path(QStringLiteral("sub/link"))));
+    EXPECT_FALSE(IsEmptyDir(sub));
     EXPECT_FALSE(IsEmptyDir(Path(QStringLiteral("missing"))));
-    EXPECT_FALSE(IsEmptyDir(Path(QStringLiteral("sub/.hidden"))));
+    Touch(QStringLiteral("file"));
+    EXPECT_FALSE(IsEmptyDir(Path(QStringLiteral("file"))));
     EXPECT_FALSE(IsEmptyDir(QString()));
 }
 
