@@ -78,7 +78,8 @@ TMainForm::TMainForm(const QString& routesFolder, QWidget* parent)
     lblTop->setObjectName(QStringLiteral("lblTop"));
     lblTop->setFont(FormFont(15));
     lblTop->setWordWrap(true);
-    lblTop->setFixedHeight(80);
+    // 80 px holds the text in Segoe UI; a wider stand-in font gets the height it needs.
+    lblTop->setMinimumHeight(80);
     lblTop->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblTop->setText(QStringLiteral(
         "Dit programma helpt om vaarroutes gemaakt in de Nautiva software 2021 of eerder om te "

@@ -28,6 +28,8 @@ public:
     void SetDirLabel(QLabel* label);
 
 protected:
+    // The entries are not folded, so no branch marks are drawn.
+    void drawBranches(QPainter*, const QRect&, const QModelIndex&) const override {}
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 

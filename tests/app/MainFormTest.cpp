@@ -19,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <utility>
@@ -138,7 +139,12 @@ TEST_F(MainFormTest, ControlsStackTopDownAndTheFolderListTakesUpTheHeight)
     const auto top = [this](const char* name) { return Control<QWidget>(name)->geometry().top(); };
     for (size_t i = 1; i < std::size(order); ++i)
         EXPECT_LT(top(order[i - 1]), top(order[i])) << order[i - 1] << " above " << order[i];
-    EXPECT_EQ(Control<QWidget>("lblTop")->geometry(), QRect(10, 10, 400, 80));
+    const QWidget* lblTop = Control<QWidget>("lblTop");
+    EXPECT_EQ(lblTop->geometry().topLeft(), QPoint(10, 10));
+    EXPECT_EQ(lblTop->width(), 400);
+    EXPECT_EQ(lblTop->height(), std::max(80, lblTop->heightForWidth(400)));
+    EXPECT_EQ(Control<QWidget>("pnlMain")->geometry().top(), lblTop->geometry().bottom() + 1 + 10);
+    EXPECT_EQ(Control<QWidget>("lblStatus")->geometry().bottom(), Control<QWidget>("pnlMain")->height() - 1);
     EXPECT_EQ(Control<QWidget>("btnOpen")->height(), 65);
     EXPECT_EQ(Control<QWidget>("btnOpen")->width(), 400);
 
