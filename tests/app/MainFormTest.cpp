@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QFileDialog>
 #include <QLabel>
@@ -15,6 +16,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -79,6 +81,19 @@ protected:
     void Choose(const QStringList& files)
     {
         fForm->SetFileChooser([files] { return files; });
+    }
+
+    // Lets answer act on the file dialog once it is shown. A dialog left
+    // open, as one that did not take the answer, is cancelled.
+    static void AnswerFileDialog(const std::function<void(QFileDialog&)>& answer)
+    {
+        QTimer::singleShot(0, [answer] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            answer(*dialog);
+            if (dialog->isVisible())
+                dialog->reject();
+        });
     }
 
     QString Route(const char* name) const { return fRoutes.filePath(QString::fromLatin1(name)); }
@@ -192,21 +207,42 @@ TEST_F(MainFormTest, TheFileDialogTakesSeveralNamesMissingOnesTooAndAddsTheDefau
         chosen = files;
         return 0;
     });
-    QTimer::singleShot(0, [] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        if (!name) {
-            dialog->reject();
-            FAIL() << "no file name box";
-        }
+    AnswerFileDialog([](QFileDialog& dialog) {
+        auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
         name->setText(QStringLiteral("\"Haven\" \"Biesbosch.rte\" \"Markermeer.trk\""));
-        static_cast<QDialog*>(dialog)->accept();
+        static_cast<QDialog&>(dialog).accept();
     });
 
     fForm->btnOpenClick();
 
     EXPECT_EQ(chosen, QStringList({Route("Haven.RTE"), Route("Biesbosch.rte"), Route("Markermeer.trk")}));
+}
+
+TEST_F(MainFormTest, SeveralFilesCanBePickedInTheDialogsList)
+{
+    for (const char* name : {"Haven.rte", "Biesbosch.rte"}) {
+        QFile file(Route(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    QStringList chosen;
+    fForm->SetConversion([&chosen](const QStringList& files, TConversionHost&) {
+        chosen = files;
+        return 0;
+    });
+    AnswerFileDialog([](QFileDialog& dialog) {
+        auto* list = dialog.findChild<QAbstractItemView*>(QStringLiteral("listView"));
+        ASSERT_NE(list, nullptr);
+        // The folder is read in the background.
+        ASSERT_TRUE(QTest::qWaitFor([list] { return list->model()->rowCount(list->rootIndex()) == 2; }));
+        list->selectAll();
+        static_cast<QDialog&>(dialog).accept();
+    });
+
+    fForm->btnOpenClick();
+
+    chosen.sort();
+    EXPECT_EQ(chosen, QStringList({Route("Biesbosch.rte"), Route("Haven.rte")}));
 }
 
 TEST_F(MainFormTest, CancellingTheDialogChangesNothing)
@@ -217,11 +253,7 @@ TEST_F(MainFormTest, CancellingTheDialogChangesNothing)
         converted = true;
         return 0;
     });
-    QTimer::singleShot(0, [] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        dialog->reject();
-    });
+    AnswerFileDialog([](QFileDialog& dialog) { dialog.reject(); });
 
     fForm->btnOpenClick();
 
