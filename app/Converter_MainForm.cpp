@@ -1,0 +1,226 @@
+#include "app/Converter_MainForm.h"
+
+#include "app/TDirListBox.h"
+#include "util/Error.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFrame>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScopedValueRollback>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QStyle>
+#include <QThread>
+#include <QVBoxLayout>
+
+#include <exception>
+#include <utility>
+
+TMainForm* MainForm = nullptr;
+
+namespace {
+
+// "Segoe UI" where it is installed, the platform's sans serif otherwise.
+QFont FormFont(int pixelSize)
+{
+    QFont font(QStringLiteral("Segoe UI"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(pixelSize);
+    return font;
+}
+
+} // namespace
+
+// What the run sees of the window: it reads the controls anew on every call,
+// so a change made during a run applies to the files that follow.
+class TMainForm::THost : public TConversionHost {
+public:
+    explicit THost(const TMainForm& form) : fForm(form) {}
+
+    QString TargetFolder() const override { return fForm.DirListBox->Directory(); }
+    bool DeleteTempFiles() const override { return fForm.cbDeleteTempFiles->isChecked(); }
+    void ShowStatus(const QString& text) override
+    {
+        fForm.lblStatus->setText(text);
+        QCoreApplication::processEvents();
+    }
+    void Pause(int milliseconds) override { QThread::msleep(milliseconds); }
+
+private:
+    const TMainForm& fForm;
+};
+
+TMainForm::TMainForm(const QString& routesFolder, QWidget* parent)
+    : QWidget(parent),
+      lblTop(new QLabel(this)),
+      pnlMain(new QFrame(this)),
+      lblPathExplain(new QLabel(pnlMain)),
+      lblDirectory(new QLabel(pnlMain)),
+      DirListBox(new TDirListBox(pnlMain)),
+      cbDeleteTempFiles(new QCheckBox(pnlMain)),
+      btnOpen(new QPushButton(pnlMain)),
+      lblStatus(new QLabel(pnlMain)),
+      OpenDialog(new QFileDialog(this)),
+      fRoutesFolder(routesFolder),
+      fChooseFiles([this] { return ShowOpenDialog(); }),
+      fShowError([this](const QString& message) { ShowErrorBox(message); }),
+      fConvert(ConvertRoutes)
+{
+    setWindowTitle(Title());
+    setFont(FormFont(12));
+
+    lblTop->setObjectName(QStringLiteral("lblTop"));
+    lblTop->setFont(FormFont(15));
+    lblTop->setWordWrap(true);
+    // 80 px holds the text in Segoe UI; a wider stand-in font gets the height it needs.
+    lblTop->setMinimumHeight(80);
+    lblTop->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lblTop->setText(QStringLiteral(
+        "Dit programma helpt om vaarroutes gemaakt in de Nautiva software 2021 of eerder om te "
+        "zetten naar het KMZ bestandsformaat, zoals gebruikt in de Nautiva App op iOS, Android "
+        "en Windows editie 2022."));
+
+    pnlMain->setObjectName(QStringLiteral("pnlMain"));
+    pnlMain->setFrameShape(QFrame::NoFrame);
+    pnlMain->setFont(FormFont(13));
+
+    lblPathExplain->setObjectName(QStringLiteral("lblPathExplain"));
+    lblPathExplain->setText(QStringLiteral("Kies hieronder de doelmap voor de nieuwe KMZ bestanden."));
+
+    // Shows the folder list's current folder, shortened by the list; the
+    // label must not widen the window for a long path.
+    lblDirectory->setObjectName(QStringLiteral("lblDirectory"));
+    lblDirectory->setToolTip(QStringLiteral("Dit is de doelmap waar de geëxporteerde routes komen te staan"));
+    lblDirectory->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+
+    DirListBox->setObjectName(QStringLiteral("DirListBox"));
+    DirListBox->setToolTip(QStringLiteral("Selecteer de doelmap"));
+    DirListBox->SetDirLabel(lblDirectory);
+
+    cbDeleteTempFiles->setObjectName(QStringLiteral("cbDeleteTempFiles"));
+    cbDeleteTempFiles->setText(QStringLiteral("Verwijder tijdelijke KML bestanden"));
+    cbDeleteTempFiles->setToolTip(QStringLiteral("KML bestanden zijn ook te gebruiken in de Nautiva app voor Windows"));
+    cbDeleteTempFiles->setChecked(true);
+
+    btnOpen->setObjectName(QStringLiteral("btnOpen"));
+    btnOpen->setText(QStringLiteral("Selecteer routes om te converteren"));
+    btnOpen->setFixedHeight(65);
+    connect(btnOpen, &QPushButton::clicked, this, &TMainForm::btnOpenClick);
+
+    lblStatus->setObjectName(QStringLiteral("lblStatus"));
+    lblStatus->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    lblStatus->setMinimumHeight(lblStatus->fontMetrics().height());
+
+    auto* panelLayout = new QVBoxLayout(pnlMain);
+    panelLayout->setContentsMargins(0, 0, 0, 0);
+    panelLayout->setSpacing(5);
+    panelLayout->addWidget(lblPathExplain);
+    panelLayout->addWidget(lblDirectory);
+    panelLayout->addWidget(DirListBox, 1);
+    panelLayout->addWidget(cbDeleteTempFiles);
+    panelLayout->addWidget(btnOpen);
+    panelLayout->addWidget(lblStatus);
+
+    auto* formLayout = new QVBoxLayout(this);
+    formLayout->setContentsMargins(10, 10, 10, 10);
+    formLayout->setSpacing(10);
+    formLayout->addWidget(lblTop);
+    formLayout->addWidget(pnlMain, 1);
+
+    setTabOrder(btnOpen, DirListBox);
+    setTabOrder(DirListBox, cbDeleteTempFiles);
+    btnOpen->setFocus();
+
+    OpenDialog->setObjectName(QStringLiteral("OpenDialog"));
+    OpenDialog->setNameFilters({QStringLiteral("Nautiva Routes (*.rte)"), QStringLiteral("Nautiva Tracks (*.trk)")});
+    OpenDialog->setDefaultSuffix(QStringLiteral("RTE"));
+    OpenDialog->setAcceptMode(QFileDialog::AcceptOpen);
+    // Names of files that do not exist are taken as well, and several at
+    // once: AnyFile, whose lists Qt leaves at single selection, with its two
+    // file views switched to multiple selection. That needs Qt's own dialog;
+    // the native ones know no such mode.
+    OpenDialog->setOption(QFileDialog::DontUseNativeDialog);
+    OpenDialog->setFileMode(QFileDialog::AnyFile);
+    for (const QString& view : {QStringLiteral("listView"), QStringLiteral("treeView")})
+        if (auto* fileView = OpenDialog->findChild<QAbstractItemView*>(view))
+            fileView->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    OpenDialog->setSizeGripEnabled(true);
+
+    resize(420, 478);
+    setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), screen()->availableGeometry()));
+
+    FormCreate();
+}
+
+QString TMainForm::Title()
+{
+    return QStringLiteral("Nautiva Route Conversie");
+}
+
+void TMainForm::FormCreate()
+{
+    if (!fRoutesFolder.isEmpty())
+        OpenDialog->setDirectory(fRoutesFolder);
+    // A fresh user may have no Documents folder yet: the list then stays
+    // in the process's current folder.
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty())
+        DirListBox->SetDirectory(documents);
+}
+
+void TMainForm::btnOpenClick()
+{
+    if (fRunning)
+        return;
+    {
+        const QScopedValueRollback running(fRunning, true);
+        RunConversion();
+    }
+    if (std::exchange(fCloseRequested, false))
+        close();
+}
+
+void TMainForm::closeEvent(QCloseEvent* event)
+{
+    if (fRunning) {
+        fCloseRequested = true;
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
+}
+
+void TMainForm::RunConversion()
+{
+    const QStringList files = fChooseFiles();
+    if (files.isEmpty())
+        return;
+    THost host(*this);
+    // Whatever goes wrong ends the run; the window stays for a new one.
+    try {
+        fConvert(files, host);
+    } catch (const Error& error) {
+        fShowError(ErrorMessageText(error.Message()));
+    } catch (const std::exception& error) {
+        fShowError(ErrorMessageText(QString::fromLocal8Bit(error.what())));
+    }
+}
+
+QStringList TMainForm::ShowOpenDialog()
+{
+    if (OpenDialog->exec() != QDialog::Accepted)
+        return {};
+    return OpenDialog->selectedFiles();
+}
+
+void TMainForm::ShowErrorBox(const QString& message)
+{
+    QMessageBox box(QMessageBox::Critical, Title(), message, QMessageBox::Ok, this);
+    box.exec();
+}

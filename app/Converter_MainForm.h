@@ -1,0 +1,77 @@
+#pragma once
+
+#include "app/uConversionRun.h"
+
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+#include <functional>
+
+class QCheckBox;
+class QFileDialog;
+class QFrame;
+class QLabel;
+class QPushButton;
+class TDirListBox;
+
+// The program's only window: a target folder, a check box and the button that
+// starts a conversion run, with the run's status below.
+class TMainForm : public QWidget {
+    Q_OBJECT
+
+public:
+    using TFileChooser = std::function<QStringList()>;
+    using TMessageBox = std::function<void(const QString&)>;
+    using TConversion = std::function<int(const QStringList&, TConversionHost&)>;
+
+    // The file dialog opens in routesFolder; empty leaves the platform's default.
+    explicit TMainForm(const QString& routesFolder, QWidget* parent = nullptr);
+
+    // Window caption and title of the program's message boxes.
+    static QString Title();
+
+    // Chooses the files of a run, an empty list when the user cancels; the
+    // file dialog by default.
+    void SetFileChooser(TFileChooser chooser) { fChooseFiles = std::move(chooser); }
+    // Shows an error's text; a stop message box by default.
+    void SetMessageBox(TMessageBox messageBox) { fShowError = std::move(messageBox); }
+    // The conversion a run performs; ConvertRoutes by default.
+    void SetConversion(TConversion conversion) { fConvert = std::move(conversion); }
+
+public slots:
+    void btnOpenClick();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    class THost;
+
+    void FormCreate();
+    void RunConversion();
+    QStringList ShowOpenDialog();
+    void ShowErrorBox(const QString& message);
+
+    QLabel* lblTop;
+    QFrame* pnlMain;
+    QLabel* lblPathExplain;
+    QLabel* lblDirectory;
+    TDirListBox* DirListBox;
+    QCheckBox* cbDeleteTempFiles;
+    QPushButton* btnOpen;
+    QLabel* lblStatus;
+    QFileDialog* OpenDialog;
+
+    const QString fRoutesFolder;
+    TFileChooser fChooseFiles;
+    TMessageBox fShowError;
+    TConversion fConvert;
+    // A run handles events between its steps, so a click or a close can
+    // arrive while it works: the click is refused, the close waits.
+    bool fRunning = false;
+    bool fCloseRequested = false;
+};
+
+// The main window while the program runs.
+extern TMainForm* MainForm;

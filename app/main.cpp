@@ -1,0 +1,22 @@
+#include "app/Converter_MainForm.h"
+#include "environment/uNautivaControl.h"
+
+#include <QApplication>
+
+// Qt 6 is aware of each monitor's dots per inch by itself (per monitor, v2,
+// on Windows), so there is nothing to declare here.
+int main(int argc, char* argv[])
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationDisplayName(TMainForm::Title());
+    // The main window is a top-level window with its own taskbar button;
+    // there is nothing further to mark.
+
+    // Whatever the check reports, start-up goes on.
+    static_cast<void>(EnvironmentCheck({stCheckAll}));
+
+    TMainForm form(gRoutesDataPath);
+    MainForm = &form;
+    form.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,439 @@
+#include "app/Converter_MainForm.h"
+
+#include "app/TDirListBox.h"
+#include "util/Error.h"
+
+#include "support/TestSupport.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <utility>
+#include <stdexcept>
+
+namespace {
+
+// Sets an environment variable for a scope and restores the old value.
+class EnvironmentScope {
+public:
+    EnvironmentScope(const char* name, const QString& value)
+        : fName(name), fOld(qgetenv(name)), fHadOld(qEnvironmentVariableIsSet(name))
+    {
+        qputenv(name, value.toLocal8Bit());
+    }
+    ~EnvironmentScope()
+    {
+        if (fHadOld)
+            qputenv(fName, fOld);
+        else
+            qunsetenv(fName);
+    }
+    EnvironmentScope(const EnvironmentScope&) = delete;
+    EnvironmentScope& operator=(const EnvironmentScope&) = delete;
+
+private:
+    const char* fName;
+    QByteArray fOld;
+    bool fHadOld;
+};
+
+// A window in a home folder of its own, with the user's Documents folder
+// missing unless a test makes one, and the error box recorded.
+class MainFormTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(fHome.isValid());
+        ASSERT_TRUE(fRoutes.isValid());
+        fForm = NewForm(fRoutes.path());
+        fForm->SetMessageBox([this](const QString& text) { fMessages << text; });
+    }
+
+    std::unique_ptr<TMainForm> NewForm(const QString& routesFolder) const
+    {
+        return std::make_unique<TMainForm>(routesFolder);
+    }
+
+    template <class T>
+    T* Control(const char* name) const
+    {
+        return fForm->findChild<T*>(QString::fromLatin1(name));
+    }
+
+    QString Status() const { return Control<QLabel>("lblStatus")->text(); }
+
+    void Choose(const QStringList& files)
+    {
+        fForm->SetFileChooser([files] { return files; });
+    }
+
+    // Lets answer act on the file dialog once it is shown. A dialog left
+    // open, as one that did not take the answer, is cancelled.
+    static void AnswerFileDialog(const std::function<void(QFileDialog&)>& answer)
+    {
+        QTimer::singleShot(0, [answer] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            answer(*dialog);
+            if (dialog->isVisible())
+                dialog->reject();
+        });
+    }
+
+    QString Route(const char* name) const { return fRoutes.filePath(QString::fromLatin1(name)); }
+
+    QTemporaryDir fHome;
+    EnvironmentScope fHomeVariable{"HOME", fHome.path()};
+    EnvironmentScope fConfigVariable{"XDG_CONFIG_HOME", fHome.filePath(QStringLiteral(".config"))};
+    QTemporaryDir fRoutes;
+    std::unique_ptr<TMainForm> fForm;
+    QStringList fMessages;
+};
+
+TEST_F(MainFormTest, ControlsCarryTheirTextsAndHints)
+{
+    struct Case {
+        const char* name;
+        const char* className;
+        const char16_t* text; // nullptr: not a fixed text
+        const char16_t* hint;
+    };
+    for (const Case& c : {
+             Case{"lblTop", "QLabel",
+                  u"Dit programma helpt om vaarroutes gemaakt in de Nautiva software 2021 of eerder om te "
+                  u"zetten naar het KMZ bestandsformaat, zoals gebruikt in de Nautiva App op iOS, Android "
+                  u"en Windows editie 2022.",
+                  u""},
+             Case{"pnlMain", "QFrame", nullptr, u""},
+             Case{"lblPathExplain", "QLabel", u"Kies hieronder de doelmap voor de nieuwe KMZ bestanden.", u""},
+             Case{"lblDirectory", "QLabel", nullptr, u"Dit is de doelmap waar de geëxporteerde routes komen te staan"},
+             Case{"DirListBox", "TDirListBox", nullptr, u"Selecteer de doelmap"},
+             Case{"cbDeleteTempFiles", "QCheckBox", u"Verwijder tijdelijke KML bestanden",
+                  u"KML bestanden zijn ook te gebruiken in de Nautiva app voor Windows"},
+             Case{"btnOpen", "QPushButton", u"Selecteer routes om te converteren", u""},
+             Case{"lblStatus", "QLabel", u"", u""},
+         }) {
+        SCOPED_TRACE(c.name);
+        const QWidget* control = Control<QWidget>(c.name);
+        ASSERT_NE(control, nullptr);
+        EXPECT_STREQ(control->metaObject()->className(), c.className);
+        if (c.text) {
+            EXPECT_EQ(control->property("text").toString(), QString::fromUtf16(c.text));
+        }
+        EXPECT_EQ(control->toolTip(), QString::fromUtf16(c.hint));
+    }
+    EXPECT_EQ(fForm->windowTitle(), QStringLiteral("Nautiva Route Conversie"));
+    EXPECT_EQ(fForm->size(), QSize(420, 478));
+    EXPECT_TRUE(Control<QCheckBox>("cbDeleteTempFiles")->isChecked());
+    EXPECT_EQ(fForm->font().pixelSize(), 12);
+    EXPECT_EQ(Control<QWidget>("pnlMain")->font().pixelSize(), 13);
+    EXPECT_EQ(Control<QWidget>("lblStatus")->font().pixelSize(), 13);
+    EXPECT_EQ(Control<QWidget>("lblTop")->font().pixelSize(), 15);
+}
+
+TEST_F(MainFormTest, ControlsStackTopDownAndTheFolderListTakesUpTheHeight)
+{
+    fForm->show();
+    const char* order[] = {"lblPathExplain", "lblDirectory", "DirListBox", "cbDeleteTempFiles", "btnOpen", "lblStatus"};
+    const auto top = [this](const char* name) { return Control<QWidget>(name)->geometry().top(); };
+    for (size_t i = 1; i < std::size(order); ++i)
+        EXPECT_LT(top(order[i - 1]), top(order[i])) << order[i - 1] << " above " << order[i];
+    const QWidget* lblTop = Control<QWidget>("lblTop");
+    EXPECT_EQ(lblTop->geometry().topLeft(), QPoint(10, 10));
+    EXPECT_EQ(lblTop->width(), 400);
+    EXPECT_EQ(lblTop->height(), std::max(80, lblTop->heightForWidth(400)));
+    EXPECT_EQ(Control<QWidget>("pnlMain")->geometry().top(), lblTop->geometry().bottom() + 1 + 10);
+    EXPECT_EQ(Control<QWidget>("lblStatus")->geometry().bottom(), Control<QWidget>("pnlMain")->height() - 1);
+    EXPECT_EQ(Control<QWidget>("btnOpen")->height(), 65);
+    EXPECT_EQ(Control<QWidget>("btnOpen")->width(), 400);
+
+    const int listHeight = Control<QWidget>("DirListBox")->height();
+    fForm->resize(420, 678);
+    QApplication::processEvents();
+    EXPECT_EQ(Control<QWidget>("DirListBox")->height(), listHeight + 200);
+    EXPECT_EQ(Control<QWidget>("btnOpen")->height(), 65);
+}
+
+TEST_F(MainFormTest, TabGoesFromTheButtonToTheFolderListToTheCheckBox)
+{
+    QList<const QWidget*> chain{Control<QWidget>("btnOpen")};
+    for (const QWidget* next = chain.front()->nextInFocusChain(); next != chain.front();
+         next = next->nextInFocusChain()) {
+        if ((next->focusPolicy() & Qt::TabFocus) && next->isVisibleTo(fForm.get()))
+            chain << next;
+    }
+    EXPECT_EQ(chain, (QList<const QWidget*>{Control<QWidget>("btnOpen"), Control<QWidget>("DirListBox"),
+                                             Control<QWidget>("cbDeleteTempFiles")}));
+}
+
+TEST_F(MainFormTest, TheFileDialogOffersRoutesAndTracksInTheRouteLibrary)
+{
+    const auto* dialog = Control<QFileDialog>("OpenDialog");
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->nameFilters(),
+              QStringList({QStringLiteral("Nautiva Routes (*.rte)"), QStringLiteral("Nautiva Tracks (*.trk)")}));
+    EXPECT_EQ(dialog->selectedNameFilter(), QStringLiteral("Nautiva Routes (*.rte)"));
+    EXPECT_EQ(dialog->defaultSuffix(), QStringLiteral("RTE"));
+    EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptOpen);
+    EXPECT_TRUE(dialog->isSizeGripEnabled());
+    EXPECT_EQ(dialog->directory().path(), fRoutes.path());
+
+    // Without a route library the dialog opens where any new one would.
+    const auto withoutLibrary = NewForm(QString());
+    EXPECT_EQ(withoutLibrary->findChild<QFileDialog*>(QStringLiteral("OpenDialog"))->directory(),
+              QFileDialog().directory());
+}
+
+TEST_F(MainFormTest, TheFileDialogTakesSeveralNamesMissingOnesTooAndAddsTheDefaultExtension)
+{
+    QStringList chosen;
+    fForm->SetConversion([&chosen](const QStringList& files, TConversionHost&) {
+        chosen = files;
+        return 0;
+    });
+    AnswerFileDialog([](QFileDialog& dialog) {
+        auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
+        name->setText(QStringLiteral("\"Haven\" \"Biesbosch.rte\" \"Markermeer.trk\""));
+        static_cast<QDialog&>(dialog).accept();
+    });
+
+    fForm->btnOpenClick();
+
+    EXPECT_EQ(chosen, QStringList({Route("Haven.RTE"), Route("Biesbosch.rte"), Route("Markermeer.trk")}));
+}
+
+TEST_F(MainFormTest, SeveralFilesCanBePickedInTheDialogsList)
+{
+    for (const char* name : {"Haven.rte", "Biesbosch.rte"}) {
+        QFile file(Route(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    QStringList chosen;
+    fForm->SetConversion([&chosen](const QStringList& files, TConversionHost&) {
+        chosen = files;
+        return 0;
+    });
+    AnswerFileDialog([](QFileDialog& dialog) {
+        auto* list = dialog.findChild<QAbstractItemView*>(QStringLiteral("listView"));
+        ASSERT_NE(list, nullptr);
+        // The folder is read in the background.
+        ASSERT_TRUE(QTest::qWaitFor([list] { return list->model()->rowCount(list->rootIndex()) == 2; }));
+        list->selectAll();
+        static_cast<QDialog&>(dialog).accept();
+    });
+
+    fForm->btnOpenClick();
+
+    chosen.sort();
+    EXPECT_EQ(chosen, QStringList({Route("Biesbosch.rte"), Route("Haven.rte")}));
+}
+
+TEST_F(MainFormTest, CancellingTheDialogChangesNothing)
+{
+    Control<QLabel>("lblStatus")->setText(QStringLiteral("Klaar. Routes [1/1] geëxporteerd."));
+    bool converted = false;
+    fForm->SetConversion([&converted](const QStringList&, TConversionHost&) {
+        converted = true;
+        return 0;
+    });
+    AnswerFileDialog([](QFileDialog& dialog) { dialog.reject(); });
+
+    fForm->btnOpenClick();
+
+    EXPECT_FALSE(converted);
+    EXPECT_EQ(Status(), QStringLiteral("Klaar. Routes [1/1] geëxporteerd."));
+    EXPECT_TRUE(fMessages.isEmpty());
+}
+
+TEST_F(MainFormTest, TheFolderListStartsInTheUsersDocumentsWhenThereIsOne)
+{
+    const QString documents = fHome.filePath(QStringLiteral("Documents"));
+    EXPECT_EQ(NewForm(fRoutes.path())->findChild<TDirListBox*>()->Directory(), QDir::currentPath());
+
+    ASSERT_TRUE(QDir().mkdir(documents));
+    EXPECT_EQ(NewForm(fRoutes.path())->findChild<TDirListBox*>()->Directory(), documents);
+}
+
+TEST_F(MainFormTest, ARunReportsInTheStatusLabel)
+{
+    // Names the dialog offers but the run passes over.
+    Choose({Route("Markermeer.trk"), Route("IJssel.trk")});
+
+    fForm->btnOpenClick();
+
+    EXPECT_EQ(Status(), QStringLiteral("Klaar. Routes [0/2] geëxporteerd."));
+    EXPECT_TRUE(fMessages.isEmpty());
+}
+
+TEST_F(MainFormTest, TheRunSeesTheControlsAsTheyAreAtEachStep)
+{
+    const QString other = fHome.filePath(QStringLiteral("kmz"));
+    ASSERT_TRUE(QDir().mkdir(other));
+    auto* list = Control<TDirListBox>("DirListBox");
+    list->SetDirectory(fRoutes.path());
+    QStringList seen;
+    bool eventsHandled = false;
+    fForm->SetConversion([&](const QStringList& files, TConversionHost& host) {
+        seen << host.TargetFolder() << QString::number(host.DeleteTempFiles());
+        // What the user changes while the run works applies to what follows.
+        list->SetDirectory(other);
+        Control<QCheckBox>("cbDeleteTempFiles")->setChecked(false);
+        seen << host.TargetFolder() << QString::number(host.DeleteTempFiles());
+
+        QTimer::singleShot(0, [&eventsHandled] { eventsHandled = true; });
+        host.ShowStatus(QStringLiteral("Route laden: ") + QFileInfo(files.front()).fileName());
+        EXPECT_TRUE(eventsHandled);
+        EXPECT_EQ(Status(), QStringLiteral("Route laden: Haven.rte"));
+        return 0;
+    });
+    Choose({Route("Haven.rte")});
+
+    fForm->btnOpenClick();
+
+    EXPECT_EQ(seen, QStringList({fRoutes.path(), QStringLiteral("1"), other, QStringLiteral("0")}));
+}
+
+TEST_F(MainFormTest, AnErrorEndsTheRunInAMessageBoxAndANewRunCanStart)
+{
+    struct Case {
+        std::function<void()> raise;
+        const char16_t* shown;
+    };
+    for (const Case& c : {
+             Case{[] { throw Error(ErrorText::CannotCreateFile(QStringLiteral("/kmz/Haven.kml"),
+                                                               QStringLiteral("Permission denied"))); },
+                  u"Cannot create file \"/kmz/Haven.kml\". Permission denied."},
+             Case{[] { throw std::runtime_error("out of memory"); }, u"out of memory."},
+         }) {
+        SCOPED_TRACE(QString::fromUtf16(c.shown).toStdString());
+        fMessages.clear();
+        fForm->SetConversion([&c](const QStringList&, TConversionHost& host) {
+            host.ShowStatus(QStringLiteral("Route laden: Haven.rte"));
+            c.raise();
+            host.ShowStatus(QStringLiteral("Klaar. Routes [1/1] geëxporteerd."));
+            return 1;
+        });
+        Choose({Route("Haven.rte")});
+
+        fForm->btnOpenClick();
+
+        EXPECT_EQ(fMessages, QStringList{QString::fromUtf16(c.shown)});
+        EXPECT_EQ(Status(), QStringLiteral("Route laden: Haven.rte"));
+    }
+}
+
+TEST_F(MainFormTest, TheErrorBoxIsAStopMessageWithTheProgramsTitle)
+{
+    const auto form = NewForm(fRoutes.path());
+    form->SetFileChooser([this] { return QStringList{Route("Haven.rte")}; });
+    form->SetConversion([](const QStringList&, TConversionHost&) -> int {
+        throw Error(QStringLiteral("Cannot open file \"Haven.rte\". Sharing violation"));
+    });
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QString title;
+    QString text;
+    QMessageBox::StandardButtons buttons;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        icon = box->icon();
+        title = box->windowTitle();
+        text = box->text();
+        buttons = box->standardButtons();
+        box->accept();
+    });
+
+    form->btnOpenClick();
+
+    EXPECT_EQ(icon, QMessageBox::Critical);
+    EXPECT_EQ(title, QStringLiteral("Nautiva Route Conversie"));
+    EXPECT_EQ(text, QStringLiteral("Cannot open file \"Haven.rte\". Sharing violation."));
+    EXPECT_EQ(buttons, QMessageBox::Ok);
+}
+
+TEST(ErrorMessageTextTest, AddsAFullStopAfterACharacterThatSortsAfterIt)
+{
+    const std::pair<QString, QString> cases[] = {
+        {QStringLiteral("abc"), QStringLiteral("abc.")}, {QStringLiteral("x."), QStringLiteral("x.")},
+        {QStringLiteral("(y)"), QStringLiteral("(y)")},  {QStringLiteral("9"), QStringLiteral("9.")},
+        {QString(), QString()},                          {QStringLiteral("ë"), QStringLiteral("ë.")},
+        {QStringLiteral("a-"), QStringLiteral("a-")},
+    };
+    for (const auto& [message, shown] : cases)
+        EXPECT_EQ(ErrorMessageText(message), shown) << message.toStdString();
+}
+
+TEST_F(MainFormTest, AClickDuringARunIsRefused)
+{
+    int chooserCalls = 0;
+    fForm->SetFileChooser([&] {
+        ++chooserCalls;
+        fForm->btnOpenClick();
+        return QStringList{Route("Haven.rte"), Route("Biesbosch.rte")};
+    });
+    int runs = 0;
+    fForm->SetConversion([&](const QStringList& files, TConversionHost& host) {
+        ++runs;
+        for (const QString& file : files) {
+            Control<QPushButton>("btnOpen")->click();
+            host.ShowStatus(QFileInfo(file).fileName());
+        }
+        return 0;
+    });
+
+    fForm->btnOpenClick();
+    EXPECT_EQ(chooserCalls, 1);
+    EXPECT_EQ(runs, 1);
+
+    // Once the run is over the button works again.
+    fForm->btnOpenClick();
+    EXPECT_EQ(runs, 2);
+}
+
+TEST_F(MainFormTest, ClosingDuringARunTakesEffectWhenTheRunEnds)
+{
+    for (const bool fails : {false, true}) {
+        SCOPED_TRACE(fails ? "run ends in an error" : "run ends normally");
+        fForm->show();
+        QStringList handled;
+        fForm->SetConversion([&](const QStringList& files, TConversionHost& host) {
+            for (const QString& file : files) {
+                if (handled.isEmpty()) {
+                    EXPECT_FALSE(fForm->close());
+                }
+                EXPECT_TRUE(fForm->isVisible());
+                host.ShowStatus(QFileInfo(file).fileName());
+                handled << QFileInfo(file).fileName();
+            }
+            if (fails)
+                throw Error(QStringLiteral("Cannot create file \"x\". Disk full"));
+            return 0;
+        });
+        Choose({Route("Haven.rte"), Route("Biesbosch.rte")});
+
+        fForm->btnOpenClick();
+
+        EXPECT_EQ(handled, QStringList({QStringLiteral("Haven.rte"), QStringLiteral("Biesbosch.rte")}));
+        EXPECT_FALSE(fForm->isVisible());
+        EXPECT_EQ(fMessages.size(), fails ? 1 : 0);
+    }
+}
+
+} // namespace
