@@ -1,5 +1,8 @@
 #include "app/Converter_MainForm.h"
+#include "environment/uDlgErrorOnStart.h"
 #include "environment/uNautivaControl.h"
+#include "geo/uGeoObjects.h"
+#include "util/uSharedSettings.h"
 
 #include <QApplication>
 
@@ -7,11 +10,15 @@
 // on Windows), so there is nothing to declare here.
 int main(int argc, char* argv[])
 {
+    InitGeoFormatSettings();
+    InitSharedSettings();
+
     QApplication application(argc, argv);
     QApplication::setApplicationDisplayName(TMainForm::Title());
     // The main window is a top-level window with its own taskbar button;
     // there is nothing further to mark.
 
+    SetStartupReporter(ErrorOnStart);
     // Whatever the check reports, start-up goes on.
     static_cast<void>(EnvironmentCheck({stCheckAll}));
 
