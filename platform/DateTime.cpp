@@ -6,6 +6,13 @@ namespace {
 
 const QDate kEpoch(1899, 12, 30);
 constexpr qint64 kMsecsPerDay = 86400000;
+// Day counts beyond the years 1 to 9999 name no date (a damaged file may hold any double).
+constexpr double kLastDay = 2958466;
+
+bool InRange(TDateTime value)
+{
+    return std::fabs(value) < kLastDay; // false for NaN too
+}
 
 struct TimeStamp {
     qint64 days;
@@ -33,14 +40,14 @@ TDateTime Now()
 
 QDate DateOf(TDateTime value)
 {
-    if (!std::isfinite(value))
+    if (!InRange(value))
         return {};
     return kEpoch.addDays(Split(value).days);
 }
 
 QTime TimeOf(TDateTime value)
 {
-    if (!std::isfinite(value))
+    if (!InRange(value))
         return {};
     return QTime::fromMSecsSinceStartOfDay(static_cast<int>(Split(value).msecs));
 }

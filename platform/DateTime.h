@@ -13,7 +13,8 @@ TDateTime Now();
 
 // The calendar date and the time of day (rounded to the millisecond) that a
 // day count stands for. Before 1899-12-30 the fraction still counts forward
-// from midnight: -1.25 is 1899-12-29 06:00.
+// from midnight: -1.25 is 1899-12-29 06:00. A count beyond the years 1 to
+// 9999 (or not a number) gives an invalid date and time.
 QDate DateOf(TDateTime value);
 QTime TimeOf(TDateTime value);
 

@@ -1,0 +1,196 @@
+#include "export/uTRouteHelper.h"
+
+#include "geo/uGeoObjects.h"
+#include "platform/DateTime.h"
+#include "platform/FormatSettings.h"
+#include "util/uSharedSettings.h"
+
+#include <QTimeZone>
+
+#include <utility>
+#include <vector>
+
+const QString cKMLExtensionNamespace = QStringLiteral("http://www.ostrelon.nl/kml/nautiva/1.0");
+
+namespace {
+
+const QString kTemplate = QStringList{
+    QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"),
+    QStringLiteral("<kml xmlns=\"http://www.opengis.net/kml/2.2\">"),
+    QStringLiteral("<Document xmlns:kovaltnv=\"%1\">").arg(cKMLExtensionNamespace),
+    QStringLiteral("<ExtendedData>"),
+    QStringLiteral("<kovaltnv:version>Windows/3.0</kovaltnv:version>"),
+    QStringLiteral("</ExtendedData>"),
+    QStringLiteral("<Style id=\"style1\">"),
+    QStringLiteral("<LineStyle>"),
+    QStringLiteral("<width>1.5</width>"),
+    QStringLiteral("<color>7fff0000</color>"),
+    QStringLiteral("</LineStyle>"),
+    QStringLiteral("</Style>"),
+    QStringLiteral("<Placemark>"),
+    QStringLiteral("<name>%pathname% (%pathdate%)</name>"),
+    QStringLiteral("<ExtendedData>"),
+    QStringLiteral("<kovaltnv:tCreated>%pathcreated%</kovaltnv:tCreated>"),
+    QStringLiteral("<kovaltnv:tStart>%pathstart%</kovaltnv:tStart>"),
+    QStringLiteral("<kovaltnv:tEnd>%pathend%</kovaltnv:tEnd>"),
+    QStringLiteral("<kovaltnv:uniqueId>%pathid%</kovaltnv:uniqueId>"),
+    QStringLiteral("<kovaltnv:type>route</kovaltnv:type>"),
+    QStringLiteral("<kovaltnv:name>%pathname%</kovaltnv:name>"),
+    QStringLiteral("</ExtendedData>"),
+    QStringLiteral("<styleUrl>#style1</styleUrl>"),
+    QStringLiteral("<LineString>"),
+    QStringLiteral("<extrude>1</extrude>"),
+    QStringLiteral("<altitudeMode>clampedToGround</altitudeMode>"),
+    QStringLiteral("<coordinates>%pathcoordinates%</coordinates>"),
+    QStringLiteral("</LineString>"),
+    QStringLiteral("</Placemark>"),
+    QStringLiteral("</Document>"),
+    QStringLiteral("</kml>"),
+}.join(QStringLiteral("\r\n"));
+
+// A piece of the document: template text still open to replacement, or a
+// value already put in, which later placeholders must not touch.
+struct Piece {
+    QString text;
+    bool fromTemplate;
+};
+
+// Replaces every occurrence of `placeholder`, in any letter case, in the
+// template's own text.
+void Replace(std::vector<Piece>& pieces, const QString& placeholder, const QString& value)
+{
+    std::vector<Piece> result;
+    for (Piece& piece : pieces) {
+        if (!piece.fromTemplate) {
+            result.push_back(std::move(piece));
+            continue;
+        }
+        qsizetype from = 0;
+        for (qsizetype at; (at = piece.text.indexOf(placeholder, from, Qt::CaseInsensitive)) >= 0;
+             from = at + placeholder.size()) {
+            result.push_back({piece.text.mid(from, at - from), true});
+            result.push_back({value, false});
+        }
+        result.push_back({piece.text.mid(from), true});
+    }
+    pieces = std::move(result);
+}
+
+QString Join(const std::vector<Piece>& pieces)
+{
+    qsizetype size = 0;
+    for (const Piece& piece : pieces)
+        size += piece.text.size();
+    QString text;
+    text.reserve(size);
+    for (const Piece& piece : pieces)
+        text += piece.text;
+    return text;
+}
+
+bool IsXmlChar(char32_t c)
+{
+    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD)
+           || (c >= 0x10000 && c <= 0x10FFFF);
+}
+
+// The name as element text: reserved characters escaped, and characters XML
+// cannot carry at all (control characters from a damaged file) replaced.
+QString XmlText(const QString& name)
+{
+    QString text;
+    text.reserve(name.size());
+    for (const char32_t c : name.toUcs4()) {
+        if (c == u'&')
+            text += QStringLiteral("&amp;");
+        else if (c == u'<')
+            text += QStringLiteral("&lt;");
+        else if (c == u'>')
+            text += QStringLiteral("&gt;");
+        else if (!IsXmlChar(c))
+            text += QChar(QChar::ReplacementCharacter);
+        else
+            text += QString::fromUcs4(&c, 1);
+    }
+    return text;
+}
+
+// The UTC offset, in seconds, that a local wall-clock time (given as if it
+// were UTC) was read with.
+int OffsetOfLocalTime(const QTimeZone& zone, qint64 wallMsecs)
+{
+    const auto instant = [](qint64 msecs) { return QDateTime::fromMSecsSinceEpoch(msecs, QTimeZone::utc()); };
+    constexpr qint64 kHalfDay = 12 * 3600 * 1000;
+    const int before = zone.offsetFromUtc(instant(wallMsecs - kHalfDay));
+    const int after = zone.offsetFromUtc(instant(wallMsecs + kHalfDay));
+    const auto fits = [&](int offset) {
+        return zone.offsetFromUtc(instant(wallMsecs - qint64(offset) * 1000)) == offset;
+    };
+    const bool beforeFits = fits(before);
+    const bool afterFits = fits(after);
+    if (beforeFits != afterFits)
+        return beforeFits ? before : after;
+    if (beforeFits && before == after)
+        return before;
+    // Twice (both fit) or never (neither fits): the zone's standard offset.
+    return zone.standardTimeOffset(instant(wallMsecs - qint64(before) * 1000));
+}
+
+QString PathDate(double created)
+{
+    const QString date = FormatDateTime(QStringLiteral("dd-mm-yyyy"), created, SharedSettings());
+    return date + QStringLiteral(" - ") + date;
+}
+
+QString PathId(const QUuid& guid)
+{
+    return QStringLiteral("TR") + QString::number(guid.data1) + QString::number(guid.data2);
+}
+
+} // namespace
+
+namespace TRouteHelper {
+
+qint64 UnixSeconds(double localDateTime)
+{
+    const QDateTime wall(DateOf(localDateTime), TimeOf(localDateTime), QTimeZone::utc());
+    if (!wall.isValid())
+        return 0; // a damaged time stamp names no instant
+    const qint64 wallMsecs = wall.toMSecsSinceEpoch();
+    const qint64 utcMsecs = wallMsecs - qint64(OffsetOfLocalTime(QTimeZone::systemTimeZone(), wallMsecs)) * 1000;
+    return utcMsecs / 1000; // towards zero: the whole seconds from 1970 on either side
+}
+
+QString KMLCoordinatesStr(const TGeoList& route)
+{
+    if (route.Count() == 0)
+        return {};
+    TFormatSettings& settings = SharedSettings();
+    settings.DecimalSeparator = u'.';
+    QString text;
+    for (int i = 0; i < route.Count(); ++i) {
+        const TGeoPoint* point = route.GetItem(i);
+        text += FloatToStr(point->Longitude(), settings);
+        text += u',';
+        text += FloatToStr(point->Latitude(), settings);
+        text += QStringLiteral("\r\n");
+    }
+    return text;
+}
+
+QString KMZKovaltPathStr(const TGeoList& route)
+{
+    std::vector<Piece> pieces{{kTemplate, true}};
+    Replace(pieces, QStringLiteral("%pathname%"), XmlText(route.Caption()));
+    Replace(pieces, QStringLiteral("%pathdate%"), PathDate(route.DateCreated()));
+    Replace(pieces, QStringLiteral("%pathid%"), PathId(route.GUID()));
+    SharedSettings().DecimalSeparator = u'.';
+    const QString seconds = QString::number(UnixSeconds(route.DateCreated()));
+    Replace(pieces, QStringLiteral("%pathcreated%"), seconds);
+    Replace(pieces, QStringLiteral("%pathStart%"), seconds);
+    Replace(pieces, QStringLiteral("%pathEnd%"), seconds);
+    Replace(pieces, QStringLiteral("%pathcoordinates%"), KMLCoordinatesStr(route));
+    return Join(pieces);
+}
+
+} // namespace TRouteHelper
