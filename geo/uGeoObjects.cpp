@@ -5,6 +5,7 @@
 #include "geo/uStreamUtils.h"
 #include "platform/CodePage.h"
 #include "util/Error.h"
+#include "util/uSafeFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -550,7 +551,8 @@ bool TGeoList::SaveToFile(quint16 version, bool selection)
         if (!file.open(QIODevice::WriteOnly))
             throw Error(ErrorText::CannotCreateFile(fFilename, file.errorString()));
         SaveToStream(file, version, selection);
-        saved = file.commit();
+        CommitSafeFile(file);
+        saved = true;
     } catch (const std::exception&) {
         saved = false;
     }
