@@ -152,6 +152,14 @@ public:
     // The fewest bytes a point record of that version can take.
     static qint64 MinRecordSize(quint16 version);
 
+    // The point's line of its layer's CSV text, in the user's date, time
+    // and number conventions; fields are neither quoted nor escaped.
+    virtual QString ToCSV() const;
+    // 'GUID','caption',latitude,longitude with "." as decimal separator,
+    // whatever the user's conventions.
+    QString ExportCSV() const { return GetExportCSV(); }
+    virtual QString GetExportCSV() const;
+
 private:
     friend class TGeoList;
 
@@ -278,6 +286,17 @@ public:
     // The point count and the point records. A record cut short is not kept.
     virtual void LoadPOIs(QIODevice& stream, quint16 version);
     virtual void SavePOIs(QIODevice& stream, quint16 version, bool selection) const;
+
+    // CSV text: the header line, then every point's line, CR LF after each,
+    // in the ANSI code page. The file is replaced only when written in full;
+    // otherwise "Cannot create file "%s". %s" is raised.
+    virtual QString ToCSV_Header() const;
+    void ExportAsCSV(const QString& aFilename) const;
+    // Saves the selected points as "name - COPY.ext" (or "name - COPY (1).ext",
+    // ...) beside the layer's file and returns that name. The layer keeps its
+    // file name and its change mark. Empty when the layer has no file name
+    // or the copy could not be written.
+    QString SaveSelection();
 
 protected:
     // A layer whose items come from `factory`.

@@ -11,9 +11,26 @@ std::unique_ptr<QSaveFile> CreateSafeFile(const QString& path)
     return file;
 }
 
+namespace {
+
+// Writes out what the file still buffers. A full disk takes part of it and
+// tells why only on the next attempt, so we try again while it takes some.
+bool FlushFully(QFileDevice& file)
+{
+    for (qint64 left = file.bytesToWrite(); !file.flush(); left = file.bytesToWrite()) {
+        if (file.bytesToWrite() == left)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 void CommitSafeFile(QSaveFile& file)
 {
-    if (!file.commit())
+    // Qt's commit takes a failure to write out the buffer for success and
+    // would put a cut-off file in place, so the buffer goes first.
+    if (!FlushFully(file) || !file.commit())
         throw Error(ErrorText::CannotCreateFile(file.fileName(), file.errorString()));
 }
 

@@ -1,10 +1,12 @@
 #include "geo/uEasyCrypt.h"
 #include "geo/uGeoObjects.h"
 #include "geo/uStreamUtils.h"
+#include "support/FileSizeLimit.h"
 #include "support/TestSupport.h"
 #include "util/Error.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -593,6 +595,19 @@ TEST_F(LayerFileSave, AFailedSaveReportsItAndKeepsTheOldFile)
     const QString nowhere = Path(QStringLiteral("missing/a.lay"));
     EXPECT_FALSE(TGeoList().SaveToFile(nowhere, false));
     EXPECT_FALSE(QFile::exists(nowhere));
+
+    // A layer small enough to stay in the file's buffer until the end.
+    TGeoList small;
+    for (int i = 0; i < 50; ++i)
+        small.Add();
+    bool saved = true;
+    {
+        const FileSizeLimitScope diskFull(1000);
+        saved = small.SaveToFile(path, false);
+    }
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(ReadFile(path), QByteArray("old content"));
+    EXPECT_EQ(QDir(fDir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("a.lay")});
 }
 
 } // namespace

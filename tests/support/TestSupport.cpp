@@ -2,6 +2,7 @@
 
 #include <ctime>
 #include <ostream>
+#include <utility>
 
 QByteArray Hex(const char* pairs)
 {
@@ -23,6 +24,13 @@ TimeZoneScope::~TimeZoneScope()
         qunsetenv("TZ");
     tzset();
 }
+
+DefaultFormatSettingsScope::DefaultFormatSettingsScope(TFormatSettings settings)
+    : fOld(std::exchange(DefaultFormatSettings(), std::move(settings)))
+{
+}
+
+DefaultFormatSettingsScope::~DefaultFormatSettingsScope() { DefaultFormatSettings() = std::move(fOld); }
 
 void PrintTo(const QString& text, std::ostream* os)
 {

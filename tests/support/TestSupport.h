@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FormatSettings.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -19,6 +21,18 @@ public:
 private:
     QByteArray fOld;
     bool fHadOld;
+};
+
+// Runs a scope with other process-wide regional settings and restores the old ones.
+class DefaultFormatSettingsScope {
+public:
+    explicit DefaultFormatSettingsScope(TFormatSettings settings);
+    ~DefaultFormatSettingsScope();
+    DefaultFormatSettingsScope(const DefaultFormatSettingsScope&) = delete;
+    DefaultFormatSettingsScope& operator=(const DefaultFormatSettingsScope&) = delete;
+
+private:
+    TFormatSettings fOld;
 };
 
 // Lets gtest print Qt texts in failure messages.

@@ -98,15 +98,17 @@ TEST(SaveTextFileUtf8Crlf, AFailedWriteKeepsTheOldFileAndLeavesNoTemporaryFile)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Haven.kml"));
     WriteFile(path, "oud\r\n");
-    const QString text(100000, u'x');
-    QString message;
-    {
-        const FileSizeLimitScope diskFull(1000);
-        message = ErrorOf([&] { SaveTextFileUtf8Crlf(path, text); });
+    // Small texts stay in the file's buffer until it is committed.
+    for (const qsizetype size : {5000, 100000}) {
+        QString message;
+        {
+            const FileSizeLimitScope diskFull(1000);
+            message = ErrorOf([&] { SaveTextFileUtf8Crlf(path, QString(size, u'x')); });
+        }
+        EXPECT_EQ(message, ErrorText::CannotCreateFile(path, QStringLiteral("File too large"))) << size;
+        EXPECT_EQ(ReadFile(path), QByteArray("oud\r\n")) << size;
+        EXPECT_EQ(FolderEntries(dir.path()), QStringList{QStringLiteral("Haven.kml")}) << size;
     }
-    EXPECT_EQ(message, ErrorText::CannotCreateFile(path, QStringLiteral("File too large")));
-    EXPECT_EQ(ReadFile(path), QByteArray("oud\r\n"));
-    EXPECT_EQ(FolderEntries(dir.path()), QStringList{QStringLiteral("Haven.kml")});
 }
 
 TEST(SafeFile, NothingReachesTheTargetUntilCommitted)
