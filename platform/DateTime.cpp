@@ -4,7 +4,7 @@
 
 namespace {
 
-const QDate kEpoch(1899, 12, 30);
+constexpr QDate kEpoch = QDate::fromJulianDay(2415019); // 1899-12-30
 constexpr qint64 kMsecsPerDay = 86400000;
 // Day counts beyond the years 1 to 9999 name no date (a damaged file may hold any double).
 constexpr double kLastDay = 2958466;

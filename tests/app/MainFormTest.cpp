@@ -1,6 +1,7 @@
 #include "app/Converter_MainForm.h"
 
 #include "app/TDirListBox.h"
+#include "geo/uRouteLibrary.h"
 #include "util/Error.h"
 
 #include "support/TestSupport.h"
@@ -280,6 +281,57 @@ TEST_F(MainFormTest, ARunReportsInTheStatusLabel)
 
     EXPECT_EQ(Status(), QStringLiteral("Klaar. Routes [0/2] geëxporteerd."));
     EXPECT_TRUE(fMessages.isEmpty());
+}
+
+// Routes written by our own writer, converted by the real run into the
+// folder list's folder.
+class MainFormRunTest : public MainFormTest {
+protected:
+    QString WriteRoute(const char* name, int waypoints) const
+    {
+        TRoute route(QString{});
+        route.setCaption(QString::fromLatin1(name));
+        for (int i = 0; i < waypoints; ++i)
+            route.Add(52 + i / 100.0, 4 + i / 100.0);
+        const QString path = Route(name);
+        EXPECT_TRUE(route.SaveToFile(path, 6, false));
+        return path;
+    }
+
+    void Target(const QString& folder) const { Control<TDirListBox>("DirListBox")->SetDirectory(folder); }
+
+    QTemporaryDir fTarget;
+};
+
+TEST_F(MainFormRunTest, ConvertsRoutesIntoTheFolderListsFolder)
+{
+    Target(fTarget.path());
+    Control<QCheckBox>("cbDeleteTempFiles")->setChecked(false);
+    Choose({WriteRoute("Haven.rte", 3), WriteRoute("Leeg.rte", 0), Route("Spoor.trk")});
+
+    fForm->btnOpenClick();
+
+    EXPECT_EQ(Status(), QStringLiteral("Klaar. Routes [1/3] geëxporteerd."));
+    EXPECT_TRUE(fMessages.isEmpty());
+    EXPECT_EQ(QDir(fTarget.path()).entryList(QDir::Files, QDir::Name),
+              (QStringList{QStringLiteral("Haven.kml"), QStringLiteral("Haven.kmz")}));
+}
+
+TEST_F(MainFormRunTest, AFolderThatCannotBeWrittenEndsTheRunInTheMessageBox)
+{
+    const QString gone = fTarget.filePath(QStringLiteral("gone"));
+    ASSERT_TRUE(QDir().mkpath(gone));
+    Target(gone);
+    ASSERT_TRUE(QDir(gone).removeRecursively());
+    Choose({WriteRoute("Haven.rte", 3), WriteRoute("Sluis.rte", 2)});
+
+    fForm->btnOpenClick();
+
+    EXPECT_EQ(Status(), QStringLiteral("Route laden: Haven.rte"));
+    ASSERT_EQ(fMessages.size(), 1);
+    EXPECT_TRUE(fMessages.at(0).startsWith(QStringLiteral("Cannot create file \"%1/Haven.kml\". ").arg(gone)))
+        << fMessages.at(0).toStdString();
+    EXPECT_TRUE(fMessages.at(0).endsWith(u'.'));
 }
 
 TEST_F(MainFormTest, TheRunSeesTheControlsAsTheyAreAtEachStep)
