@@ -1,0 +1,174 @@
+#!/usr/bin/env python3
+"""The conversion benchmark; bench/run.sh builds the tools and calls this.
+
+Writes routes of growing size with the project's own layer writer, converts
+each with rte2kmz and measures, in the same run, the floor (raw deflate of the
+very KML bytes that rte2kmz wrote, in memory, bench_deflate_floor) and a peer
+(gpsbabel converting the same route as GPX to KML). Then many small routes,
+in one rte2kmz call and in one call per file. Prints a table.
+
+Times are wall-clock medians over the runs; peak memory is the largest
+ru_maxrss of the runs' processes.
+"""
+
+import argparse
+import glob
+import os
+import shutil
+import statistics
+import sys
+import time
+
+MiB = 1024 * 1024
+WORK = None  # the work folder, set by main
+
+
+def run(argv, stdout_path=os.devnull):
+    """Runs a program to its end: (wall seconds, peak resident bytes).
+
+    The peak comes from GNU time: a process started straight from Python
+    would report at least Python's own size (the kernel keeps the larger
+    resident size across exec)."""
+    peak_file = os.path.join(WORK, "peak.txt")
+    command = ["/usr/bin/time", "-f", "%M", "-o", peak_file, *argv]
+    actions = [(os.POSIX_SPAWN_OPEN, 1, stdout_path, os.O_WRONLY | os.O_CREAT | os.O_TRUNC, 0o644)]
+    start = time.perf_counter()
+    pid = os.posix_spawn(command[0], command, os.environ, file_actions=actions)
+    _, status = os.waitpid(pid, 0)
+    wall = time.perf_counter() - start
+    code = os.waitstatus_to_exitcode(status)
+    if code != 0:
+        sys.exit(f"bench: {' '.join(argv[:4])} ... ended with {code}")
+    with open(peak_file) as f:
+        return wall, int(f.read().split()[-1]) * 1024
+
+
+def repeat(argv, runs):
+    """(median seconds, peak bytes) of `runs` runs."""
+    results = [run(argv) for _ in range(runs)]
+    return statistics.median(t for t, _ in results), max(m for _, m in results)
+
+
+def floor(tools, work, runs, kml_files):
+    """(median deflate seconds, peak bytes) of bench_deflate_floor."""
+    report = os.path.join(work, "floor.txt")
+    _, peak = run([tools["floor"], str(runs), *kml_files], report)
+    with open(report) as f:
+        return float(f.read().split()[0]), peak
+
+
+class Table:
+    def __init__(self):
+        self.rows = []
+
+    def add(self, case, tool, runs, seconds, peak, waypoints, floor_s=None, peer_s=None):
+        ratio = lambda base: f"{seconds / base:.2f}" if base else "–"
+        self.rows.append([case, tool, str(runs), f"{seconds:.3f}", f"{peak / MiB:.1f}",
+                          ratio(floor_s), ratio(peer_s), f"{waypoints / seconds:,.0f}"])
+
+    def print(self):
+        head = ["route", "tool", "runs", "time s", "peak MiB", "× floor", "× peer", "waypoints/s"]
+        widths = [max(len(r[i]) for r in [head, *self.rows]) for i in range(len(head))]
+        line = lambda cells: "| " + " | ".join(c.rjust(w) if i >= 2 else c.ljust(w)
+                                               for i, (c, w) in enumerate(zip(cells, widths))) + " |"
+        print(line(head))
+        print("|" + "|".join("-" * (w + 2) for w in widths) + "|")
+        for row in self.rows:
+            print(line(row))
+
+
+def one_route(tools, work, table, size, runs):
+    rte = os.path.join(work, f"route-{size}.rte")
+    gpx = os.path.join(work, f"route-{size}.gpx")
+    run([tools["make"], rte, str(size), gpx])
+    # A first conversion keeps the KML for the floor and warms the caches.
+    kept = os.path.join(work, f"kml-{size}")
+    os.makedirs(kept, exist_ok=True)
+    run([tools["rte2kmz"], "--keep-kml", "--target", kept, rte])
+    kml = os.path.join(kept, f"route-{size}.kml")
+
+    out = os.path.join(work, f"out-{size}")
+    os.makedirs(out, exist_ok=True)
+    conv_s, conv_peak = repeat([tools["rte2kmz"], "--target", out, rte], runs)
+    floor_s, floor_peak = floor(tools, work, runs, [kml])
+    peer_s, peer_peak = repeat([tools["gpsbabel"], "-i", "gpx", "-f", gpx, "-o", "kml",
+                                "-F", os.path.join(work, f"peer-{size}.kml")], runs)
+
+    case = f"{size:,} wpt"
+    table.add(case, "rte2kmz", runs, conv_s, conv_peak, size, floor_s, peer_s)
+    table.add(case, "deflate floor", runs, floor_s, floor_peak, size, floor_s, peer_s)
+    table.add(case, "gpsbabel", runs, peer_s, peer_peak, size, floor_s, peer_s)
+    return {"size": size, "rte_bytes": os.path.getsize(rte), "kml_bytes": os.path.getsize(kml),
+            "conv": conv_s, "peak": conv_peak, "floor": floor_s, "peer": peer_s}
+
+
+def many_routes(tools, work, table, files, size, runs):
+    folder = os.path.join(work, "small")
+    shutil.rmtree(folder, ignore_errors=True)
+    run([tools["make"], "--many", folder, str(files), str(size)])
+    routes = sorted(glob.glob(os.path.join(folder, "*.rte")))
+    kept = os.path.join(work, "kml-small")
+    shutil.rmtree(kept, ignore_errors=True)
+    os.makedirs(kept)
+    run([tools["rte2kmz"], "--keep-kml", "--target", kept, *routes])
+    floor_s, floor_peak = floor(tools, work, runs, sorted(glob.glob(os.path.join(kept, "*.kml"))))
+
+    out = os.path.join(work, "out-small")
+    os.makedirs(out, exist_ok=True)
+    one_s, one_peak = repeat([tools["rte2kmz"], "--target", out, *routes], runs)
+    start = time.perf_counter()
+    each_peak = max(run([tools["rte2kmz"], "--target", out, route])[1] for route in routes)
+    each_s = time.perf_counter() - start
+
+    case = f"{files:,} × {size} wpt"
+    waypoints = files * size
+    table.add(case, "rte2kmz, one call", runs, one_s, one_peak, waypoints, floor_s)
+    table.add(case, "rte2kmz, call per file", 1, each_s, each_peak, waypoints, floor_s)
+    table.add(case, "deflate floor", runs, floor_s, floor_peak, waypoints, floor_s)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--bin", required=True, help="folder with rte2kmz and the bench tools")
+    parser.add_argument("--work", required=True, help="folder for the routes and the results")
+    parser.add_argument("--sizes", default="1000:9,100000:5,1000000:3",
+                        help="waypoints:runs of the single routes (default %(default)s)")
+    parser.add_argument("--small", default="10000:20:3",
+                        help="files:waypoints:runs of the small routes (default %(default)s)")
+    args = parser.parse_args()
+
+    tools = {"rte2kmz": os.path.join(args.bin, "rte2kmz"),
+             "make": os.path.join(args.bin, "bench_make_routes"),
+             "floor": os.path.join(args.bin, "bench_deflate_floor"),
+             "gpsbabel": shutil.which("gpsbabel")}
+    if not tools["gpsbabel"]:
+        sys.exit("bench: gpsbabel is not installed")
+    os.makedirs(args.work, exist_ok=True)
+    global WORK
+    WORK = args.work
+    os.environ.setdefault("TZ", "Europe/Amsterdam")
+
+    table = Table()
+    results = []
+    for spec in args.sizes.split(","):
+        size, runs = (int(x) for x in spec.split(":"))
+        print(f"bench: {size:,} waypoints ...", file=sys.stderr, flush=True)
+        results.append(one_route(tools, args.work, table, size, runs))
+    if args.small:
+        files, size, runs = (int(x) for x in args.small.split(":"))
+        print(f"bench: {files:,} routes of {size} waypoints ...", file=sys.stderr, flush=True)
+        many_routes(tools, args.work, table, files, size, runs)
+
+    table.print()
+    print()
+    for r in results:
+        print(f"{r['size']:>9,} wpt: .rte {r['rte_bytes'] / MiB:.1f} MiB, KML {r['kml_bytes'] / MiB:.1f} MiB; "
+              f"rte2kmz {r['conv'] / r['floor']:.2f} × floor, peer {r['peer'] / r['conv']:.1f} × slower, "
+              f"peak memory {r['peak'] / r['rte_bytes']:.2f} × .rte")
+    for small, large in zip(results, results[1:]):
+        print(f"time {large['size']:,} / {small['size']:,} wpt: {large['conv'] / small['conv']:.1f} "
+              f"(size ratio {large['size'] / small['size']:.0f})")
+
+
+if __name__ == "__main__":
+    main()
