@@ -28,7 +28,8 @@ QString InFolder(const QString& folder, const QString& fileName)
 
 void Export(const TRoute& route, const QString& kmlPath, const QString& kmzPath)
 {
-    SaveTextFileUtf8Crlf(kmlPath, TRouteHelper::KMZKovaltPathStr(route));
+    // Streamed: the text of a long route need not be held whole.
+    WriteSafeFile(kmlPath, [&route](QIODevice& file) { TRouteHelper::WriteKMZKovaltPath(route, file); });
     if (!FileExists(kmlPath))
         return;
     TKMZWriter archive(kmzPath);

@@ -3,6 +3,7 @@
 #include "geo/uGeoObjects.h"
 #include "platform/DateTime.h"
 #include "platform/FormatSettings.h"
+#include "util/uCrLfWriter.h"
 #include "util/uSharedSettings.h"
 
 #include <QTimeZone>
@@ -48,44 +49,38 @@ const QString kTemplate = QStringList{
     QStringLiteral("</kml>"),
 }.join(QStringLiteral("\r\n"));
 
-// A piece of the document: template text still open to replacement, or a
-// value already put in, which later placeholders must not touch.
+// A piece of the document: template text still open to replacement, a
+// value already put in, which later placeholders must not touch, or the place
+// of the coordinates, which are long and so are put in only as the document
+// is written out.
+enum class TPieceKind { pkTemplate, pkValue, pkCoordinates };
+
 struct Piece {
     QString text;
-    bool fromTemplate;
+    TPieceKind kind;
 };
+
+Piece Value(QString text) { return {std::move(text), TPieceKind::pkValue}; }
 
 // Replaces every occurrence of `placeholder`, in any letter case, in the
 // template's own text.
-void Replace(std::vector<Piece>& pieces, const QString& placeholder, const QString& value)
+void Replace(std::vector<Piece>& pieces, const QString& placeholder, const Piece& with)
 {
     std::vector<Piece> result;
     for (Piece& piece : pieces) {
-        if (!piece.fromTemplate) {
+        if (piece.kind != TPieceKind::pkTemplate) {
             result.push_back(std::move(piece));
             continue;
         }
         qsizetype from = 0;
         for (qsizetype at; (at = piece.text.indexOf(placeholder, from, Qt::CaseInsensitive)) >= 0;
              from = at + placeholder.size()) {
-            result.push_back({piece.text.mid(from, at - from), true});
-            result.push_back({value, false});
+            result.push_back({piece.text.mid(from, at - from), TPieceKind::pkTemplate});
+            result.push_back(with);
         }
-        result.push_back({piece.text.mid(from), true});
+        result.push_back({piece.text.mid(from), TPieceKind::pkTemplate});
     }
     pieces = std::move(result);
-}
-
-QString Join(const std::vector<Piece>& pieces)
-{
-    qsizetype size = 0;
-    for (const Piece& piece : pieces)
-        size += piece.text.size();
-    QString text;
-    text.reserve(size);
-    for (const Piece& piece : pieces)
-        text += piece.text;
-    return text;
 }
 
 bool IsXmlChar(char32_t c)
@@ -147,6 +142,44 @@ QString PathId(const QUuid& guid)
     return QStringLiteral("TR") + QString::number(guid.data1) + QString::number(guid.data2);
 }
 
+// The template with every placeholder but the coordinates replaced.
+std::vector<Piece> DocumentPieces(const TGeoList& route)
+{
+    std::vector<Piece> pieces{{kTemplate, TPieceKind::pkTemplate}};
+    Replace(pieces, QStringLiteral("%pathname%"), Value(XmlText(route.Caption())));
+    Replace(pieces, QStringLiteral("%pathdate%"), Value(PathDate(route.DateCreated())));
+    Replace(pieces, QStringLiteral("%pathid%"), Value(PathId(route.GUID())));
+    SharedSettings().DecimalSeparator = u'.';
+    const Piece seconds = Value(QString::number(TRouteHelper::UnixSeconds(route.DateCreated())));
+    Replace(pieces, QStringLiteral("%pathcreated%"), seconds);
+    Replace(pieces, QStringLiteral("%pathStart%"), seconds);
+    Replace(pieces, QStringLiteral("%pathEnd%"), seconds);
+    Replace(pieces, QStringLiteral("%pathcoordinates%"), {QString(), TPieceKind::pkCoordinates});
+    return pieces;
+}
+
+// Calls `write` with the coordinates line of every waypoint, in list order:
+// "longitude,latitude" and CR LF, as 8-bit text.
+template <typename Write>
+void ForEachCoordinatesLine(const TGeoList& route, Write&& write)
+{
+    if (route.Count() == 0)
+        return;
+    TFormatSettings& settings = SharedSettings();
+    settings.DecimalSeparator = u'.';
+    const char separator = settings.DecimalSeparator.toLatin1();
+    char line[2 * cFloatTextCapacity + 3];
+    for (int i = 0; i < route.Count(); ++i) {
+        const TGeoPoint* point = route.GetItem(i);
+        char* end = FloatToChars(line, point->Longitude(), separator);
+        *end++ = ',';
+        end = FloatToChars(end, point->Latitude(), separator);
+        *end++ = '\r';
+        *end++ = '\n';
+        write(QByteArrayView(line, end));
+    }
+}
+
 } // namespace
 
 namespace TRouteHelper {
@@ -163,34 +196,31 @@ qint64 UnixSeconds(double localDateTime)
 
 QString KMLCoordinatesStr(const TGeoList& route)
 {
-    if (route.Count() == 0)
-        return {};
-    TFormatSettings& settings = SharedSettings();
-    settings.DecimalSeparator = u'.';
     QString text;
-    for (int i = 0; i < route.Count(); ++i) {
-        const TGeoPoint* point = route.GetItem(i);
-        text += FloatToStr(point->Longitude(), settings);
-        text += u',';
-        text += FloatToStr(point->Latitude(), settings);
-        text += QStringLiteral("\r\n");
-    }
+    ForEachCoordinatesLine(route, [&text](QByteArrayView line) { text += QLatin1StringView(line); });
     return text;
 }
 
 QString KMZKovaltPathStr(const TGeoList& route)
 {
-    std::vector<Piece> pieces{{kTemplate, true}};
-    Replace(pieces, QStringLiteral("%pathname%"), XmlText(route.Caption()));
-    Replace(pieces, QStringLiteral("%pathdate%"), PathDate(route.DateCreated()));
-    Replace(pieces, QStringLiteral("%pathid%"), PathId(route.GUID()));
-    SharedSettings().DecimalSeparator = u'.';
-    const QString seconds = QString::number(UnixSeconds(route.DateCreated()));
-    Replace(pieces, QStringLiteral("%pathcreated%"), seconds);
-    Replace(pieces, QStringLiteral("%pathStart%"), seconds);
-    Replace(pieces, QStringLiteral("%pathEnd%"), seconds);
-    Replace(pieces, QStringLiteral("%pathcoordinates%"), KMLCoordinatesStr(route));
-    return Join(pieces);
+    const std::vector<Piece> pieces = DocumentPieces(route);
+    const QString coordinates = KMLCoordinatesStr(route);
+    QString text;
+    for (const Piece& piece : pieces)
+        text += piece.kind == TPieceKind::pkCoordinates ? coordinates : piece.text;
+    return text;
+}
+
+void WriteKMZKovaltPath(const TGeoList& route, QIODevice& device)
+{
+    TCrLfWriter writer(device);
+    for (const Piece& piece : DocumentPieces(route)) {
+        if (piece.kind == TPieceKind::pkCoordinates)
+            ForEachCoordinatesLine(route, [&writer](QByteArrayView line) { writer.Write(line); });
+        else
+            writer.Write(piece.text.toUtf8());
+    }
+    writer.Finish();
 }
 
 } // namespace TRouteHelper

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIODevice>
 #include <QString>
 
 class TGeoList;
@@ -19,6 +20,13 @@ namespace TRouteHelper {
 
 // The whole document, lines ended by CR LF, no line break after the last.
 QString KMZKovaltPathStr(const TGeoList& route);
+
+// The document as the conversion stores it, streamed onto `device`: UTF-8
+// without byte-order mark, every line ended by CR LF, the last one included.
+// The bytes are those of KMZKovaltPathStr's text saved with
+// SaveTextFileUtf8Crlf, but the text is never whole in memory. A device that
+// takes no more raises "Stream write error".
+void WriteKMZKovaltPath(const TGeoList& route, QIODevice& device);
 
 // "longitude,latitude" and CR LF for every waypoint; empty without waypoints.
 QString KMLCoordinatesStr(const TGeoList& route);

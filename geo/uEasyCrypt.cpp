@@ -2,7 +2,7 @@
 
 #include "util/Error.h"
 
-QByteArray ansi_str_code(const QByteArray& s, encdec mode)
+QByteArray ansi_str_code(QByteArrayView s, encdec mode)
 {
     // The original counts positions in 16 bits.
     if (s.size() > 65535)
@@ -24,5 +24,5 @@ QByteArray ansi_str_code(const QByteArray& s, encdec mode)
     return result;
 }
 
-QByteArray AnsiCode(const QByteArray& s) { return ansi_str_code(s, encdec::_encode); }
-QByteArray AnsiDeCode(const QByteArray& s) { return ansi_str_code(s, encdec::_decode); }
+QByteArray AnsiCode(QByteArrayView s) { return ansi_str_code(s, encdec::_encode); }
+QByteArray AnsiDeCode(QByteArrayView s) { return ansi_str_code(s, encdec::_decode); }

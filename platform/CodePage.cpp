@@ -36,7 +36,7 @@ QByteArray ToAnsi(const QString& text)
     return result;
 }
 
-QString FromAnsi(const QByteArray& bytes)
+QString FromAnsi(QByteArrayView bytes)
 {
     QString result(bytes.size(), Qt::Uninitialized);
     QChar* out = result.data();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 // The 8-bit texts of route files and of the start-up message are in the
@@ -11,4 +12,4 @@
 QByteArray ToAnsi(const QString& text);
 
 // Windows-1252 to Unicode; every byte maps to one character.
-QString FromAnsi(const QByteArray& bytes);
+QString FromAnsi(QByteArrayView bytes);

@@ -2,9 +2,12 @@
 
 #include "util/Error.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <string_view>
 
 namespace {
 
@@ -242,53 +245,73 @@ TFormatSettings& DefaultFormatSettings()
     return settings;
 }
 
-QString FloatToStr(double value, const TFormatSettings& settings)
+namespace {
+
+char* Copy(char* out, std::string_view text) { return std::copy(text.begin(), text.end(), out); }
+
+} // namespace
+
+char* FloatToChars(char* out, double value, char decimalSeparator)
 {
     if (std::isnan(value))
-        return std::signbit(value) ? QStringLiteral("-NAN") : QStringLiteral("NAN");
+        return Copy(out, std::signbit(value) ? "-NAN" : "NAN");
     if (std::isinf(value))
-        return value < 0 ? QStringLiteral("-INF") : QStringLiteral("INF");
+        return Copy(out, value < 0 ? "-INF" : "INF");
     if (value == 0)
-        return QStringLiteral("0");
+        return Copy(out, "0");
 
-    // 15 significant digits, rounded once: "d.dddddddddddddde±x".
-    char buffer[32];
-    const auto written = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
-                                       std::chars_format::scientific, 14);
-    *written.ptr = '\0';
-    QString digits;
-    const char* p = buffer;
-    for (; *p != 'e'; ++p) {
-        if (*p != '.')
-            digits += QLatin1Char(*p);
-    }
-    const int exponent = std::atoi(p + 1) + 1; // value = 0.d1d2... x 10^exponent
-    while (digits.size() > 1 && digits.endsWith(u'0'))
-        digits.chop(1);
+    // 15 significant digits, rounded once: "d.dddddddddddddde±xx".
+    char scientific[32];
+    const char* const end =
+        std::to_chars(scientific, scientific + sizeof scientific, std::fabs(value), std::chars_format::scientific, 14)
+            .ptr;
+    std::array<char, 15> digits;
+    digits[0] = scientific[0];
+    std::copy(scientific + 2, scientific + 16, digits.begin() + 1);
+    int count = 15;
+    while (count > 1 && digits[count - 1] == '0')
+        --count;
+    const std::string_view significant(digits.data(), count);
+    int exponent = 0; // value = 0.d1d2... x 10^exponent
+    std::from_chars(scientific + 18, end, exponent);
+    exponent = (scientific[17] == '-' ? -exponent : exponent) + 1;
 
-    QString text = value < 0 ? QStringLiteral("-") : QString();
+    if (value < 0)
+        *out++ = '-';
     if (exponent >= -3 && exponent <= 15) {
         if (exponent <= 0) {
-            text += u'0';
-            text += settings.DecimalSeparator;
-            text += QString(-exponent, u'0') + digits;
-        } else if (digits.size() <= exponent) {
-            text += digits + QString(exponent - digits.size(), u'0');
+            out = Copy(out, "0");
+            *out++ = decimalSeparator;
+            out = std::fill_n(out, -exponent, '0');
+            out = Copy(out, significant);
+        } else if (count <= exponent) {
+            out = Copy(out, significant);
+            out = std::fill_n(out, exponent - count, '0');
         } else {
-            text += digits.left(exponent);
-            text += settings.DecimalSeparator;
-            text += digits.mid(exponent);
+            out = Copy(out, significant.substr(0, exponent));
+            *out++ = decimalSeparator;
+            out = Copy(out, significant.substr(exponent));
         }
     } else {
-        text += digits.at(0);
-        if (digits.size() > 1) {
-            text += settings.DecimalSeparator;
-            text += digits.mid(1);
+        *out++ = significant[0];
+        if (count > 1) {
+            *out++ = decimalSeparator;
+            out = Copy(out, significant.substr(1));
         }
-        text += u'E';
-        text += QString::number(exponent - 1);
+        *out++ = 'E';
+        out = std::to_chars(out, out + 8, exponent - 1).ptr;
     }
-    return text;
+    return out;
+}
+
+QString FloatToStr(double value, const TFormatSettings& settings)
+{
+    char text[cFloatTextCapacity];
+    const char* const end = FloatToChars(text, value, '.');
+    QString result = QString::fromLatin1(text, end - text);
+    if (settings.DecimalSeparator != u'.')
+        result.replace(u'.', settings.DecimalSeparator);
+    return result;
 }
 
 double StrToFloat(const QString& text, const TFormatSettings& settings)

@@ -40,6 +40,13 @@ TFormatSettings& DefaultFormatSettings();
 // notation for decimal exponents from -3 to 15, else d.dddE±x; "INF", "NAN".
 QString FloatToStr(double value, const TFormatSettings& settings);
 
+// Room for any text of FloatToChars: "-d.ddddddddddddddE-ddd".
+inline constexpr int cFloatTextCapacity = 24;
+
+// FloatToStr's text for an ASCII decimal separator, written as 8-bit text
+// from `first` on, with no allocation; returns the end of the text.
+char* FloatToChars(char* first, double value, char decimalSeparator);
+
 // Reads a number written with the settings' decimal separator and no
 // thousands separator; raises "'%s' is not a valid floating point value".
 double StrToFloat(const QString& text, const TFormatSettings& settings);

@@ -1,7 +1,7 @@
 #include "util/uSafeFile.h"
 
 #include "util/Error.h"
-#include "util/uStringList.h"
+#include "util/uCrLfWriter.h"
 
 std::unique_ptr<QSaveFile> CreateSafeFile(const QString& path)
 {
@@ -45,14 +45,24 @@ bool WriteFully(QIODevice& device, QByteArrayView bytes)
     return true;
 }
 
+void WriteSafeFile(const QString& path, const std::function<void(QIODevice&)>& write)
+{
+    const auto file = CreateSafeFile(path);
+    try {
+        write(*file);
+    } catch (const Error&) {
+        if (file->error() == QFileDevice::NoError)
+            throw;
+        throw Error(ErrorText::CannotCreateFile(path, file->errorString()));
+    }
+    CommitSafeFile(*file);
+}
+
 void SaveTextFileUtf8Crlf(const QString& path, const QString& text)
 {
-    TStringList lines;
-    lines.SetText(text);
-    const QByteArray bytes = lines.Text().toUtf8();
-
-    const auto file = CreateSafeFile(path);
-    if (!WriteFully(*file, bytes))
-        throw Error(ErrorText::CannotCreateFile(path, file->errorString()));
-    CommitSafeFile(*file);
+    WriteSafeFile(path, [&text](QIODevice& file) {
+        TCrLfWriter writer(file);
+        writer.Write(text.toUtf8());
+        writer.Finish();
+    });
 }

@@ -5,6 +5,7 @@
 #include <QSaveFile>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 // Files are written under a temporary name beside their target and take the
@@ -23,6 +24,11 @@ void CommitSafeFile(QSaveFile& file);
 // takes part of a large write when the disk fills up, and tells why only on
 // the next attempt. False when the device takes no more.
 bool WriteFully(QIODevice& device, QByteArrayView bytes);
+
+// Creates the file, lets `write` fill it and commits it. When a write fails
+// on the way, "Cannot create file "%s". %s" is raised with the file's reason;
+// other errors of `write` go on as they are. Either way the file is dropped.
+void WriteSafeFile(const QString& path, const std::function<void(QIODevice&)>& write);
 
 // The text as UTF-8 without byte-order mark, every line (split at CR LF, lone
 // CR and lone LF) followed by CR LF, the last one included.

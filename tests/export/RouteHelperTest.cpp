@@ -3,12 +3,14 @@
 #include "geo/uStreamUtils.h"
 #include "support/TestSupport.h"
 #include "util/uSharedSettings.h"
+#include "util/uStringList.h"
 
 #include <QBuffer>
 #include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -182,6 +184,32 @@ TEST(RouteHelper, NumbersDoNotFollowTheLocale)
     EXPECT_EQ(TRouteHelper::KMLCoordinatesStr(*route), QStringLiteral("4.25,52.1234567890123\r\n"));
     // The renderer leaves the shared record with its decimal point.
     EXPECT_EQ(FloatToStr(4.25, SharedSettings()), QStringLiteral("4.25"));
+}
+
+// The conversion streams the document onto its file; the bytes must be those
+// of the whole text split into lines and saved with CR LF after each, whatever
+// line breaks the name holds.
+TEST(RouteHelper, TheStreamedDocumentIsTheTextSavedLineByLine)
+{
+    const TimeZoneScope zone("Europe/Amsterdam");
+    std::vector<Position> positions;
+    for (int i = 0; i < 5000; ++i) // more than one piece of output
+        positions.push_back({51.44 + i * 1.37e-5, 3.57 + i * 2.113e-5});
+    positions.push_back({-0.00005, 1e20});
+    positions.push_back({std::nan(""), -180});
+    const QString names[] = {QStringLiteral("Haven"),           QString(),
+                             QStringLiteral("Rondje\r\nIJssel"), QStringLiteral("a\rb\nc\r"),
+                             QStringLiteral("\n"),              QStringLiteral("Zee\u00EBn & <meer> \U0001F6A2")};
+    for (const QString& name : names) {
+        const auto route = MakeRoute(name, At(2023, 6, 1, 10, 0), kGuid, positions);
+        TStringList lines;
+        lines.SetText(TRouteHelper::KMZKovaltPathStr(*route));
+        QByteArray streamed;
+        QBuffer buffer(&streamed);
+        buffer.open(QIODevice::WriteOnly);
+        TRouteHelper::WriteKMZKovaltPath(*route, buffer);
+        EXPECT_EQ(streamed, lines.Text().toUtf8()) << name.toStdString();
+    }
 }
 
 TEST(RouteHelper, ADamagedCreationTimeStillRenders)
