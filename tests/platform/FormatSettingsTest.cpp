@@ -4,8 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
+#include <random>
+#include <vector>
 
 namespace {
 
@@ -41,6 +46,47 @@ INSTANTIATE_TEST_SUITE_P(
                       NumberCase{std::numeric_limits<double>::infinity(), "INF"},
                       NumberCase{-std::numeric_limits<double>::infinity(), "-INF"},
                       NumberCase{std::numeric_limits<double>::quiet_NaN(), "NAN"}));
+
+// The digits come from whole-number arithmetic where that is exact; they must
+// be those of the standard library's correctly rounded conversion, halfway
+// cases included. Two different texts of 15 digits never read back as the
+// same double, so comparing what they read back as compares the digits.
+TEST(FormatSettings, FifteenDigitsAreRoundedLikeTheStandardLibrary)
+{
+    TFormatSettings settings = EnglishSettings();
+    settings.DecimalSeparator = u'.';
+    std::mt19937_64 random(2024);
+    const auto uniform = [&random](double low, double high) {
+        return std::uniform_real_distribution<double>(low, high)(random);
+    };
+    std::vector<double> values;
+    // An odd multiple of 2^-t with 16 significant digits ends in a 5 that
+    // lies halfway: 1 + 2^-15 = 1.000030517578125.
+    for (int t = 1; t <= 40; ++t) {
+        const int integerDigits = 16 - t;
+        const double low = std::pow(10.0, integerDigits - 1);
+        for (int i = 0; i < 500; ++i) {
+            const double odd = 2 * std::floor(std::ldexp(uniform(low, 10 * low), t) / 2) + 1;
+            values.push_back(std::ldexp(odd, -t));
+        }
+    }
+    for (int i = 0; i < 20000; ++i) {
+        const double coordinate = uniform(-180, 180);
+        values.push_back(coordinate);
+        values.push_back(std::round(coordinate * 1e6) / 1e6);
+        values.push_back(coordinate * std::pow(10.0, uniform(-20, 20)));
+        values.push_back(std::bit_cast<double>(random()));
+    }
+    for (const double value : values) {
+        if (!std::isfinite(value))
+            continue;
+        char expected[32];
+        *std::to_chars(expected, expected + 31, value, std::chars_format::scientific, 14).ptr = '\0';
+        const QByteArray text = FloatToStr(value, settings).toLatin1();
+        ASSERT_EQ(std::strtod(text.constData(), nullptr), std::strtod(expected, nullptr))
+            << text.constData() << " for " << expected;
+    }
+}
 
 TEST(FormatSettings, NumbersUseTheRecordsDecimalSeparator)
 {
