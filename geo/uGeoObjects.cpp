@@ -145,7 +145,13 @@ TFormatSettings& POIExportSettings() { return GeoFormatSettings().POIExport; }
 
 // ----------------------------------------------------------------- TGeoPoint
 
-TGeoPoint::TGeoPoint() : fGuid(QUuid::createUuid()), fDateCreated(Now()) {}
+TGeoPoint::TGeoPoint(TPointStart start)
+{
+    if (start == TPointStart::psFresh) {
+        fGuid = QUuid::createUuid();
+        fDateCreated = Now();
+    }
+}
 
 TGeoPoint::~TGeoPoint() = default;
 
@@ -289,13 +295,25 @@ void TGeoPoint::WriteStrEncrypt(QIODevice& stream, const QByteArray& text) const
     WriteString(stream, fEncrypt ? AnsiCode(text) : text);
 }
 
-QByteArray TGeoPoint::ReadStrEncrypt(QIODevice& stream) const
+QByteArray TGeoPoint::ReadStrEncrypt(TStreamReader& stream) const
 {
-    const QByteArray text = ReadString(stream);
-    return fEncrypt ? AnsiDeCode(text) : text;
+    const QByteArrayView text = TakeString(stream);
+    return fEncrypt ? AnsiDeCode(text) : text.toByteArray();
+}
+
+QString TGeoPoint::ReadUnicodeStrEncrypt(TStreamReader& stream) const
+{
+    const QByteArrayView text = TakeString(stream);
+    return fEncrypt ? FromAnsi(AnsiDeCode(text)) : FromAnsi(text);
 }
 
 void TGeoPoint::LoadFromStream(QIODevice& stream, quint16 version)
+{
+    TStreamReader reader(stream);
+    LoadFromStream(reader, version);
+}
+
+void TGeoPoint::LoadFromStream(TStreamReader& stream, quint16 version)
 {
     if (HasStaleGuids(version)) {
         SkipString(stream);
@@ -308,7 +326,7 @@ void TGeoPoint::LoadFromStream(QIODevice& stream, quint16 version)
     fDateChanged = ReadDateTime(stream);
     fTags = ReadStrEncrypt(stream);
     fText = ReadStrEncrypt(stream);
-    fCaption = FromAnsi(ReadStrEncrypt(stream));
+    fCaption = ReadUnicodeStrEncrypt(stream);
     fLatitude = ReadDouble(stream);
     fLongitude = ReadDouble(stream);
     if (version != 0) {
@@ -347,7 +365,7 @@ qint64 TGeoPoint::MinRecordSize(quint16 version)
 
 // ------------------------------------------------------------------ TGeoList
 
-TGeoList::TGeoList() : TGeoList([] { return std::make_unique<TGeoPoint>(); }) {}
+TGeoList::TGeoList() : TGeoList([](TPointStart start) { return std::make_unique<TGeoPoint>(start); }) {}
 
 TGeoList::TGeoList(const QString& fileName) : TGeoList()
 {
@@ -371,11 +389,13 @@ void TGeoList::Renumber(std::size_t from)
         fItems[i]->fIndex = static_cast<int>(i);
 }
 
-TGeoPoint* TGeoList::Insert(int index)
+TGeoPoint* TGeoList::Insert(int index) { return InsertItem(index, TPointStart::psFresh); }
+
+TGeoPoint* TGeoList::InsertItem(int index, TPointStart start)
 {
     if (index < 0 || index > Count())
         throw Error(ErrorText::ArgumentOutOfRange());
-    std::unique_ptr<TGeoPoint> item = fFactory();
+    std::unique_ptr<TGeoPoint> item = fFactory(start);
     item->fLayer = this;
     TGeoPoint* const result = item.get();
     fItems.insert(fItems.begin() + index, std::move(item));
@@ -386,6 +406,13 @@ TGeoPoint* TGeoList::Insert(int index)
 TGeoPoint* TGeoList::Add()
 {
     TGeoPoint* const result = Insert(Count());
+    fHasChanged = true;
+    return result;
+}
+
+TGeoPoint* TGeoList::AddForLoading()
+{
+    TGeoPoint* const result = InsertItem(Count(), TPointStart::psBlank);
     fHasChanged = true;
     return result;
 }
@@ -517,7 +544,8 @@ void TGeoList::LoadFromFile(const QString& value)
     const auto done = qScopeGuard([this] { fHasChanged = false; });
     Notify(fOnBeforeLoad);
     try {
-        if (!file.open(QIODevice::ReadOnly))
+        // The stream reader buffers; the file need not.
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
             throw Error(ErrorText::CannotOpenFile(value, file.errorString()));
         LoadFromStream(file);
     } catch (const std::exception&) {
@@ -563,8 +591,9 @@ bool TGeoList::SaveToFile(quint16 version, bool selection)
 
 void TGeoList::LoadFromStream(QIODevice& stream)
 {
-    LoadLayer(stream);
-    LoadPOIs(stream, fFileVersion.ID());
+    TStreamReader reader(stream);
+    LoadLayer(reader);
+    LoadPOIs(reader, fFileVersion.ID());
 }
 
 void TGeoList::SaveToStream(QIODevice& stream, quint16 version, bool selection) const
@@ -573,7 +602,7 @@ void TGeoList::SaveToStream(QIODevice& stream, quint16 version, bool selection) 
     SavePOIs(stream, version, selection);
 }
 
-void TGeoList::LoadLayer(QIODevice& stream)
+void TGeoList::LoadLayer(TStreamReader& stream)
 {
     fFileVersion.setFileID(ReadString8(stream));
     fFileVersion.setID(ReadWord(stream));
@@ -613,12 +642,12 @@ void TGeoList::SaveLayer(QIODevice& stream, quint16 version) const
     }
 }
 
-void TGeoList::LoadPOIs(QIODevice& stream, quint16 version)
+void TGeoList::LoadPOIs(TStreamReader& stream, quint16 version)
 {
     const qint32 count = ReadInteger(stream);
     ReservePoints(count, stream, version);
     for (qint32 i = 0; i < count; ++i)
-        LoadPoint(*Add(), stream, version);
+        LoadPoint(*AddForLoading(), stream, version);
 }
 
 void TGeoList::SavePOIs(QIODevice& stream, quint16 version, bool selection) const
@@ -630,16 +659,16 @@ void TGeoList::SavePOIs(QIODevice& stream, quint16 version, bool selection) cons
     }
 }
 
-void TGeoList::ReservePoints(qint32 count, const QIODevice& stream, quint16 version)
+void TGeoList::ReservePoints(qint32 count, const TStreamReader& stream, quint16 version)
 {
     if (count < 0)
         throw Error(ErrorText::ArgumentOutOfRange());
     // A damaged count must not claim more memory than the file could fill.
-    const qint64 room = std::min<qint64>(count, BytesLeft(stream) / TGeoPoint::MinRecordSize(version));
+    const qint64 room = std::min<qint64>(count, stream.BytesLeft() / TGeoPoint::MinRecordSize(version));
     fItems.reserve(fItems.size() + static_cast<std::size_t>(room));
 }
 
-void TGeoList::LoadPoint(TGeoPoint& point, QIODevice& stream, quint16 version)
+void TGeoList::LoadPoint(TGeoPoint& point, TStreamReader& stream, quint16 version)
 {
     try {
         point.LoadFromStream(stream, version);

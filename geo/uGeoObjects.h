@@ -16,6 +16,12 @@
 #include <vector>
 
 class TGeoList;
+class TStreamReader;
+
+// How a new point starts: fresh, with a new GUID and created now, or blank,
+// for a point record about to be read over it (which saves a GUID and a
+// clock reading per point of a long file).
+enum class TPointStart { psFresh, psBlank };
 
 // The fields that point importers set from text.
 enum class TPOIField {
@@ -93,7 +99,9 @@ TGeoFormatSettings GeoFormatSettingsFromLocale(const QLocale& locale);
 class TGeoPoint {
 public:
     // A point of no layer: a new GUID, created now, never changed.
-    TGeoPoint();
+    TGeoPoint() : TGeoPoint(TPointStart::psFresh) {}
+    // Fresh as above, or blank: a null GUID and both times 0.
+    explicit TGeoPoint(TPointStart start);
     virtual ~TGeoPoint();
     TGeoPoint(const TGeoPoint&) = delete;
     TGeoPoint& operator=(const TGeoPoint&) = delete;
@@ -147,7 +155,8 @@ public:
     virtual bool SetPropertyValue(TPOIField field, const QString& value);
 
     // One point record in the layout of a format version.
-    virtual void LoadFromStream(QIODevice& stream, quint16 version);
+    void LoadFromStream(QIODevice& stream, quint16 version);
+    virtual void LoadFromStream(TStreamReader& stream, quint16 version);
     virtual void SaveToStream(QIODevice& stream, quint16 version) const;
     // The fewest bytes a point record of that version can take.
     static qint64 MinRecordSize(quint16 version);
@@ -165,24 +174,25 @@ private:
 
     void Stamp();
     void WriteStrEncrypt(QIODevice& stream, const QByteArray& text) const;
-    QByteArray ReadStrEncrypt(QIODevice& stream) const;
+    QByteArray ReadStrEncrypt(TStreamReader& stream) const;
+    QString ReadUnicodeStrEncrypt(TStreamReader& stream) const;
 
+    // Small fields last, packed together: a long route holds many points.
     QUuid fGuid;
     QByteArray fTags;
     QByteArray fText;
     QString fCaption;
     double fLatitude = 0;
     double fLongitude = 0;
+    TDateTime fDateCreated = 0;
+    TDateTime fDateChanged = 0;
+    TGeoList* fLayer = nullptr;
+    int fIndex = -1;
     bool fCanDelete = true;
     bool fCanEdit = true;
     bool fMoved = false;
     bool fSelected = false;
-    TDateTime fDateCreated;
-    TDateTime fDateChanged = 0;
     bool fEncrypt = false;
-
-    TGeoList* fLayer = nullptr;
-    int fIndex = -1;
 };
 
 // A layer: an ordered collection that owns its points, plus the metadata and
@@ -191,7 +201,7 @@ private:
 class TGeoList {
 public:
     using TNotifyEvent = std::function<void(TGeoList&)>;
-    using TItemFactory = std::function<std::unique_ptr<TGeoPoint>()>;
+    using TItemFactory = std::function<std::unique_ptr<TGeoPoint>(TPointStart)>;
 
     // An empty layer of plain points.
     TGeoList();
@@ -278,13 +288,14 @@ public:
     bool SaveToFile(bool selection);
     bool SaveToFile(quint16 version, bool selection);
 
-    // Streams: the header and metadata, then the points.
+    // Streams: the header and metadata, then the points. Loading reads the
+    // stream ahead and leaves it just after the last value read.
     void LoadFromStream(QIODevice& stream);
     void SaveToStream(QIODevice& stream, quint16 version, bool selection) const;
-    virtual void LoadLayer(QIODevice& stream);
+    virtual void LoadLayer(TStreamReader& stream);
     virtual void SaveLayer(QIODevice& stream, quint16 version) const;
     // The point count and the point records. A record cut short is not kept.
-    virtual void LoadPOIs(QIODevice& stream, quint16 version);
+    virtual void LoadPOIs(TStreamReader& stream, quint16 version);
     virtual void SavePOIs(QIODevice& stream, quint16 version, bool selection) const;
 
     // CSV text: the header line, then every point's line, CR LF after each,
@@ -307,13 +318,16 @@ protected:
     // Reserves room for `count` points about to be read from `stream`, no
     // more than the bytes left there could hold; "Argument out of range" for
     // a negative count.
-    void ReservePoints(qint32 count, const QIODevice& stream, quint16 version);
+    void ReservePoints(qint32 count, const TStreamReader& stream, quint16 version);
+    // Appends a blank point, marking the layer changed, for LoadPoint.
+    TGeoPoint* AddForLoading();
     // Lets a newly added point read its record. When that fails the point is
     // removed again through DiscardPoint and the error goes on.
-    void LoadPoint(TGeoPoint& point, QIODevice& stream, quint16 version);
+    void LoadPoint(TGeoPoint& point, TStreamReader& stream, quint16 version);
     virtual void DiscardPoint(int index);
 
 private:
+    TGeoPoint* InsertItem(int index, TPointStart start);
     void Renumber(std::size_t from);
     void Notify(const TNotifyEvent& handler);
 

@@ -53,7 +53,8 @@ QString RouteDefaultCaption(TDateTime created, const TFormatSettings& settings)
 
 // -------------------------------------------------------------------- TRoute
 
-TRoute::TRoute(const QString& aDirectory) : TGeoList([] { return std::make_unique<TWaypoint>(); })
+TRoute::TRoute(const QString& aDirectory)
+    : TGeoList([](TPointStart start) { return std::make_unique<TWaypoint>(start); })
 {
     SetFileVersion_FileID("ROUTE");
     SetFileVersion_Classname("TRoute");
@@ -73,16 +74,15 @@ void TRoute::RelinkLegsFrom(int first)
 
 void TRoute::RecreateLegs() { RelinkLegsFrom(0); }
 
-TWaypoint* TRoute::AppendWaypoint()
+TWaypoint* TRoute::Linked(TGeoPoint* appended)
 {
-    TWaypoint* const waypoint = AsWaypoint(TGeoList::Add());
     RelinkLegsFrom(Count() - 2);
-    return waypoint;
+    return AsWaypoint(appended);
 }
 
 TWaypoint* TRoute::Add()
 {
-    TWaypoint* const waypoint = AppendWaypoint();
+    TWaypoint* const waypoint = Linked(TGeoList::Add());
     waypoint->setCaption(QStringLiteral("Waypoint %1").arg(Count()));
     return waypoint;
 }
@@ -232,14 +232,14 @@ void TRoute::ReverseRoute()
 
 bool TRoute::IsValidFile(const QString& fileName) const { return IsValidRoute(fileName); }
 
-void TRoute::LoadPOIs(QIODevice& stream, quint16 version)
+void TRoute::LoadPOIs(TStreamReader& stream, quint16 version)
 {
     const qint32 count = ReadInteger(stream);
     ReservePoints(count, stream, version);
     fLegs.reserve(static_cast<std::size_t>(std::max<qsizetype>(Capacity() - 1, 0)));
     // The record read replaces the caption Add would give, so none is made.
     for (qint32 i = 0; i < count; ++i)
-        LoadPoint(*AppendWaypoint(), stream, version);
+        LoadPoint(*Linked(AddForLoading()), stream, version);
 }
 
 void TRoute::SavePOIs(QIODevice& stream, quint16 version, bool /*selection*/) const

@@ -14,6 +14,8 @@ inline constexpr double cKilometresPerNauticalMile = 1.852;
 // They are 0 until the route's Recalculate fills them; files do not keep them.
 class TWaypoint : public TGeoPoint {
 public:
+    using TGeoPoint::TGeoPoint;
+
     double DistFromStart() const { return fDistFromStart; }
     void setDistFromStart(double value) { fDistFromStart = value; }
     double DistToFinish() const { return fDistToFinish; }
@@ -125,7 +127,7 @@ public:
 
     bool IsValidFile(const QString& fileName) const override;
     // Appends the waypoints read; each one read in full gets its leg.
-    void LoadPOIs(QIODevice& stream, quint16 version) override;
+    void LoadPOIs(TStreamReader& stream, quint16 version) override;
     // Writes every waypoint, whatever the selection.
     void SavePOIs(QIODevice& stream, quint16 version, bool selection) const override;
 
@@ -134,8 +136,8 @@ protected:
 
 private:
     bool Owns(const TWaypoint* waypoint) const { return waypoint != nullptr && waypoint->Layer() == this; }
-    // A waypoint with its leg, still without a caption.
-    TWaypoint* AppendWaypoint();
+    // Gives the waypoint just appended its leg.
+    TWaypoint* Linked(TGeoPoint* appended);
     // Lets the legs from `first` on follow the waypoints again.
     void RelinkLegsFrom(int first);
 

@@ -1,11 +1,11 @@
 #include "geo/uStreamUtils.Extra.h"
 
 #include "geo/uStreamUtils.h"
-#include "util/Error.h"
+
+void SkipString(TStreamReader& stream) { stream.Skip(ReadStringCount(stream)); }
 
 void SkipString(QIODevice& stream)
 {
-    const qint64 count = ReadStringCount(stream);
-    if (count > BytesLeft(stream) || stream.skip(count) != count)
-        throw Error(ErrorText::StreamRead());
+    TStreamReader reader(stream);
+    SkipString(reader);
 }

@@ -7,6 +7,7 @@
 #include <QStringEncoder>
 #include <QtEndian>
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <limits>
@@ -19,12 +20,6 @@ void WriteAll(QIODevice& stream, const char* data, qint64 size)
         throw Error(ErrorText::StreamWrite());
 }
 
-void ReadAll(QIODevice& stream, char* data, qint64 size)
-{
-    if (size > 0 && stream.read(data, size) != size)
-        throw Error(ErrorText::StreamRead());
-}
-
 template <typename T>
 void WriteLittleEndian(QIODevice& stream, T value)
 {
@@ -34,33 +29,25 @@ void WriteLittleEndian(QIODevice& stream, T value)
 }
 
 template <typename T>
-T ReadLittleEndian(QIODevice& stream)
+T ReadLittleEndian(TStreamReader& stream)
 {
-    std::array<char, sizeof(T)> bytes;
-    ReadAll(stream, bytes.data(), bytes.size());
-    return qFromLittleEndian<T>(bytes.data());
+    return qFromLittleEndian<T>(stream.Take(sizeof(T)).data());
 }
 
-// The bytes of a counted value; the count is checked against what the stream
-// holds before anything is allocated.
-QByteArray ReadBytes(QIODevice& stream, qint64 count)
-{
-    if (count > BytesLeft(stream))
-        throw Error(ErrorText::StreamRead());
-    QByteArray bytes(count, Qt::Uninitialized);
-    ReadAll(stream, bytes.data(), count);
-    return bytes;
-}
+// The reader's first look ahead is small, for a device read for a value or
+// two; it grows with every further look.
+constexpr qint64 kFirstWindow = 64;
+constexpr qint64 kLargestWindow = 65536;
 
 const QByteArray kUtf8Bom("\xEF\xBB\xBF");
 const QByteArray kUtf16LEBom("\xFF\xFE");
 const QByteArray kUtf16BEBom("\xFE\xFF");
 
-QString Decode(const QByteArray& block, TTextEncoding& encoding)
+QString Decode(QByteArrayView block, TTextEncoding& encoding)
 {
     const auto decodeWith = [&block](QStringConverter::Encoding e, qsizetype bomSize) {
         QStringDecoder decoder(e, QStringConverter::Flag::Stateless);
-        return QString(decoder(QByteArrayView(block).sliced(bomSize)));
+        return QString(decoder(block.sliced(bomSize)));
     };
     if (block.startsWith(kUtf8Bom)) {
         encoding = TTextEncoding::Utf8;
@@ -102,14 +89,111 @@ QString InvalidGuidText(const QString& text)
     return QStringLiteral("'%1' is not a valid GUID value").arg(text);
 }
 
+char16_t CodeUnit(QChar c) { return c.unicode(); }
+char16_t CodeUnit(char c) { return static_cast<uchar>(c); }
+
+// The value of a hexadecimal digit, -1 for any other character. A table:
+// every point of a layer file carries 32 of them.
+constexpr std::array<signed char, 128> kHexDigits = [] {
+    std::array<signed char, 128> digits{};
+    digits.fill(-1);
+    for (int i = 0; i < 10; ++i)
+        digits['0' + i] = static_cast<signed char>(i);
+    for (int i = 0; i < 6; ++i)
+        digits['a' + i] = digits['A' + i] = static_cast<signed char>(10 + i);
+    return digits;
+}();
+
+int HexDigit(char16_t c) { return c < kHexDigits.size() ? kHexDigits[c] : -1; }
+
+// Where the two digits of each byte of a GUID stand in its text form
+// "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}", in the byte order of RFC 4122.
+constexpr std::array<qsizetype, 16> kGuidBytesAt = {1, 3, 5, 7, 10, 12, 15, 17, 20, 22, 25, 27, 29, 31, 33, 35};
+
+// The GUID of a text of that one form, in either letter case; false for any
+// other text.
+template <typename Text>
+bool ParseGuidText(Text text, QUuid& guid)
+{
+    if (text.size() != 38 || CodeUnit(text[0]) != u'{' || CodeUnit(text[37]) != u'}')
+        return false;
+    for (const qsizetype hyphen : {9, 14, 19, 24}) {
+        if (CodeUnit(text[hyphen]) != u'-')
+            return false;
+    }
+    std::array<char, 16> bytes;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const int high = HexDigit(CodeUnit(text[kGuidBytesAt[i]]));
+        const int low = HexDigit(CodeUnit(text[kGuidBytesAt[i] + 1]));
+        if (high < 0 || low < 0)
+            return false;
+        bytes[i] = static_cast<char>(high << 4 | low);
+    }
+    guid = QUuid::fromRfc4122(QByteArrayView(bytes.data(), bytes.size()));
+    return true;
+}
+
 } // namespace
 
-qint64 ReadStringCount(QIODevice& stream)
+// ------------------------------------------------------------ TStreamReader
+
+TStreamReader::TStreamReader(QIODevice& stream) : fStream(stream), fNextWindow(kFirstWindow) {}
+
+TStreamReader::~TStreamReader() { Consume(); }
+
+qint64 TStreamReader::BytesLeft() const { return ::BytesLeft(fStream) - fTaken; }
+
+void TStreamReader::Consume()
+{
+    if (fTaken > 0)
+        fStream.skip(fTaken);
+    fWindow.resize(0); // keeps the room
+    fTaken = 0;
+}
+
+QByteArrayView TStreamReader::TakeBeyondWindow(qint64 count)
+{
+    if (count < 0 || count > BytesLeft())
+        throw Error(ErrorText::StreamRead());
+    Consume();
+    const qint64 size = std::max(count, fNextWindow);
+    fNextWindow = std::min(fNextWindow * 2, kLargestWindow);
+    fWindow.resize(size);
+    fWindow.resize(std::max<qint64>(fStream.peek(fWindow.data(), size), 0));
+    if (fWindow.size() < count)
+        throw Error(ErrorText::StreamRead());
+    return Take(count);
+}
+
+void TStreamReader::Skip(qint64 count)
+{
+    const qint64 inWindow = fWindow.size() - fTaken;
+    if (count >= 0 && count <= inWindow) {
+        fTaken += count;
+        return;
+    }
+    if (count < 0 || count > BytesLeft())
+        throw Error(ErrorText::StreamRead());
+    fTaken += inWindow;
+    Consume();
+    if (fStream.skip(count - inWindow) != count - inWindow)
+        throw Error(ErrorText::StreamRead());
+}
+
+// ----------------------------------------------------------------- values
+
+qint64 ReadStringCount(TStreamReader& stream)
 {
     const auto count = static_cast<quint32>(ReadInteger(stream));
     if (count > static_cast<quint32>(std::numeric_limits<qint32>::max()))
         throw Error(ErrorText::RangeCheck());
     return count;
+}
+
+qint64 ReadStringCount(QIODevice& stream)
+{
+    TStreamReader reader(stream);
+    return ReadStringCount(reader);
 }
 
 qint64 BytesLeft(const QIODevice& stream)
@@ -125,12 +209,48 @@ void WriteDouble(QIODevice& stream, double value) { WriteLittleEndian(stream, st
 void WriteBoolean(QIODevice& stream, bool value) { WriteByte(stream, value ? 1 : 0); }
 void WriteDateTime(QIODevice& stream, TDateTime value) { WriteDouble(stream, value); }
 
-quint8 ReadByte(QIODevice& stream) { return ReadLittleEndian<quint8>(stream); }
-quint16 ReadWord(QIODevice& stream) { return ReadLittleEndian<quint16>(stream); }
-qint32 ReadInteger(QIODevice& stream) { return ReadLittleEndian<qint32>(stream); }
-double ReadDouble(QIODevice& stream) { return std::bit_cast<double>(ReadLittleEndian<quint64>(stream)); }
-bool ReadBoolean(QIODevice& stream) { return ReadByte(stream) != 0; }
-TDateTime ReadDateTime(QIODevice& stream) { return ReadDouble(stream); }
+quint8 ReadByte(TStreamReader& stream) { return ReadLittleEndian<quint8>(stream); }
+quint16 ReadWord(TStreamReader& stream) { return ReadLittleEndian<quint16>(stream); }
+qint32 ReadInteger(TStreamReader& stream) { return ReadLittleEndian<qint32>(stream); }
+double ReadDouble(TStreamReader& stream) { return std::bit_cast<double>(ReadLittleEndian<quint64>(stream)); }
+bool ReadBoolean(TStreamReader& stream) { return ReadByte(stream) != 0; }
+TDateTime ReadDateTime(TStreamReader& stream) { return ReadDouble(stream); }
+
+quint8 ReadByte(QIODevice& stream)
+{
+    TStreamReader reader(stream);
+    return ReadByte(reader);
+}
+
+quint16 ReadWord(QIODevice& stream)
+{
+    TStreamReader reader(stream);
+    return ReadWord(reader);
+}
+
+qint32 ReadInteger(QIODevice& stream)
+{
+    TStreamReader reader(stream);
+    return ReadInteger(reader);
+}
+
+double ReadDouble(QIODevice& stream)
+{
+    TStreamReader reader(stream);
+    return ReadDouble(reader);
+}
+
+bool ReadBoolean(QIODevice& stream)
+{
+    TStreamReader reader(stream);
+    return ReadBoolean(reader);
+}
+
+TDateTime ReadDateTime(QIODevice& stream)
+{
+    TStreamReader reader(stream);
+    return ReadDateTime(reader);
+}
 
 void WriteString(QIODevice& stream, const QByteArray& text)
 {
@@ -138,9 +258,14 @@ void WriteString(QIODevice& stream, const QByteArray& text)
     WriteAll(stream, text.constData(), text.size());
 }
 
+QByteArrayView TakeString(TStreamReader& stream) { return stream.Take(ReadStringCount(stream)); }
+
+QByteArray ReadString(TStreamReader& stream) { return TakeString(stream).toByteArray(); }
+
 QByteArray ReadString(QIODevice& stream)
 {
-    return ReadBytes(stream, ReadStringCount(stream));
+    TStreamReader reader(stream);
+    return ReadString(reader);
 }
 
 void WriteString8(QIODevice& stream, const QByteArray& text)
@@ -151,9 +276,12 @@ void WriteString8(QIODevice& stream, const QByteArray& text)
     WriteAll(stream, text.constData(), text.size());
 }
 
+QByteArray ReadString8(TStreamReader& stream) { return stream.Take(ReadByte(stream)).toByteArray(); }
+
 QByteArray ReadString8(QIODevice& stream)
 {
-    return ReadBytes(stream, ReadByte(stream));
+    TStreamReader reader(stream);
+    return ReadString8(reader);
 }
 
 QString GUIDToString(const QUuid& guid)
@@ -161,20 +289,7 @@ QString GUIDToString(const QUuid& guid)
     return guid.toString(QUuid::WithBraces).toUpper();
 }
 
-bool TryStringToGUID(const QString& text, QUuid& guid)
-{
-    if (text.size() != 38 || text.front() != u'{' || text.back() != u'}')
-        return false;
-    for (qsizetype i = 1; i < 37; ++i) {
-        const QChar c = text.at(i);
-        const bool hyphenPlace = i == 9 || i == 14 || i == 19 || i == 24;
-        const bool hex = (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
-        if (hyphenPlace ? c != u'-' : !hex)
-            return false;
-    }
-    guid = QUuid::fromString(text);
-    return true;
-}
+bool TryStringToGUID(const QString& text, QUuid& guid) { return ParseGuidText(QStringView(text), guid); }
 
 QUuid StringToGUID(const QString& text)
 {
@@ -189,9 +304,19 @@ void WriteGUID(QIODevice& stream, const QUuid& guid)
     WriteString(stream, GUIDToString(guid).toLatin1());
 }
 
+QUuid ReadGUID(TStreamReader& stream)
+{
+    const QByteArrayView text = TakeString(stream);
+    QUuid guid;
+    if (!ParseGuidText(text, guid))
+        throw Error(InvalidGuidText(FromAnsi(text)));
+    return guid;
+}
+
 QUuid ReadGUID(QIODevice& stream)
 {
-    return StringToGUID(FromAnsi(ReadString(stream)));
+    TStreamReader reader(stream);
+    return ReadGUID(reader);
 }
 
 void WriteStringList(QIODevice& stream, const TStringList* list)
@@ -205,7 +330,7 @@ void WriteStringList(QIODevice& stream, const TStringList* list)
     WriteAll(stream, block.constData(), block.size());
 }
 
-void ReadStringList(QIODevice& stream, TStringList& list)
+void ReadStringList(TStreamReader& stream, TStringList& list)
 {
     const qint32 count = ReadInteger(stream);
     if (count == 0)
@@ -213,7 +338,13 @@ void ReadStringList(QIODevice& stream, TStringList& list)
     if (count < 0)
         throw Error(ErrorText::RangeCheck());
     TTextEncoding encoding = TTextEncoding::Ansi;
-    const QString text = Decode(ReadBytes(stream, count), encoding);
+    const QString text = Decode(stream.Take(count), encoding);
     list.SetText(text);
     list.Encoding = encoding;
+}
+
+void ReadStringList(QIODevice& stream, TStringList& list)
+{
+    TStreamReader reader(stream);
+    ReadStringList(reader, list);
 }

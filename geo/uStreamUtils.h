@@ -4,6 +4,7 @@
 #include "util/uStringList.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QIODevice>
 #include <QUuid>
 
@@ -12,8 +13,49 @@
 //
 // Every read is bounded: a value the stream cannot deliver in full, or a
 // count larger than the bytes left, raises "Stream read error" at once,
-// before anything is allocated. Writes raise "Stream write error" when the
+// before room for it is made. Writes raise "Stream write error" when the
 // device takes fewer bytes than offered.
+//
+// Each read comes in two forms: on a device, for a value or two, and on a
+// TStreamReader, for the long runs of values of a layer file.
+
+// Reads a device ahead in pieces of up to 64 KiB and hands the bytes out of
+// its buffer, so that a long run of small values costs a copy each rather
+// than a call into the device. Only the bytes handed out count as read: the
+// device stands just after them when the reader goes, whether or not a read
+// failed.
+class TStreamReader {
+public:
+    explicit TStreamReader(QIODevice& stream);
+    ~TStreamReader();
+    TStreamReader(const TStreamReader&) = delete;
+    TStreamReader& operator=(const TStreamReader&) = delete;
+
+    // The next `count` bytes, valid until the reader next moves on. "Stream
+    // read error", with nothing read, when the stream cannot deliver them.
+    QByteArrayView Take(qint64 count)
+    {
+        if (count < 0 || count > fWindow.size() - fTaken)
+            return TakeBeyondWindow(count);
+        const QByteArrayView bytes(fWindow.constData() + fTaken, count);
+        fTaken += count;
+        return bytes;
+    }
+    // Passes over `count` bytes; the same error as Take.
+    void Skip(qint64 count);
+    // The bytes the stream holds beyond those read.
+    qint64 BytesLeft() const;
+
+private:
+    QByteArrayView TakeBeyondWindow(qint64 count);
+    // Lets the device pass over the bytes handed out.
+    void Consume();
+
+    QIODevice& fStream;
+    QByteArray fWindow; // bytes looked at in the device, still unread there
+    qint64 fTaken = 0;  // of fWindow, handed out
+    qint64 fNextWindow; // grows while the reader is in use
+};
 
 void WriteByte(QIODevice& stream, quint8 value);
 void WriteWord(QIODevice& stream, quint16 value);
@@ -24,33 +66,45 @@ void WriteBoolean(QIODevice& stream, bool value);
 void WriteDateTime(QIODevice& stream, TDateTime value);
 
 quint8 ReadByte(QIODevice& stream);
+quint8 ReadByte(TStreamReader& stream);
 quint16 ReadWord(QIODevice& stream);
+quint16 ReadWord(TStreamReader& stream);
 qint32 ReadInteger(QIODevice& stream);
+qint32 ReadInteger(TStreamReader& stream);
 double ReadDouble(QIODevice& stream);
+double ReadDouble(TStreamReader& stream);
 bool ReadBoolean(QIODevice& stream); // any non-zero byte is true
+bool ReadBoolean(TStreamReader& stream);
 TDateTime ReadDateTime(QIODevice& stream);
+TDateTime ReadDateTime(TStreamReader& stream);
 
 // A 32-bit byte count, then the bytes. A count of 2^31 or more is refused
 // with "Range check error".
 void WriteString(QIODevice& stream, const QByteArray& text);
 QByteArray ReadString(QIODevice& stream);
+QByteArray ReadString(TStreamReader& stream);
+// The bytes of a WriteString value, valid until the reader next moves on.
+QByteArrayView TakeString(TStreamReader& stream);
 
 // A one-byte count, then the bytes; a text over 255 bytes is refused with
 // "Range check error" before anything is written.
 void WriteString8(QIODevice& stream, const QByteArray& text);
 QByteArray ReadString8(QIODevice& stream);
+QByteArray ReadString8(TStreamReader& stream);
 
 // The 38-character text form "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" as a
 // WriteString value; a text of any other form raises
 // "'%s' is not a valid GUID value".
 void WriteGUID(QIODevice& stream, const QUuid& guid);
 QUuid ReadGUID(QIODevice& stream);
+QUuid ReadGUID(TStreamReader& stream);
 
 // A 32-bit byte count, then every line followed by CR LF in the list's
 // encoding. A count of 0 leaves the list as it was; a negative count is an
 // error.
 void WriteStringList(QIODevice& stream, const TStringList* list);
 void ReadStringList(QIODevice& stream, TStringList& list);
+void ReadStringList(TStreamReader& stream, TStringList& list);
 
 // The GUID text form, and its strict parser (false for anything else).
 QString GUIDToString(const QUuid& guid);
@@ -61,6 +115,7 @@ QUuid StringToGUID(const QString& text);
 // The count in front of a WriteString value, refused with "Range check error"
 // from 2^31 on.
 qint64 ReadStringCount(QIODevice& stream);
+qint64 ReadStringCount(TStreamReader& stream);
 
 // How many bytes the stream still holds (a sequential device: what it has now).
 qint64 BytesLeft(const QIODevice& stream);

@@ -2,6 +2,7 @@
 
 #include <QList>
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -13,6 +14,8 @@ constexpr std::array<char16_t, 32> kHighControls = {
     0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+bool IsHighControl(unsigned char b) { return b >= 0x80 && b < 0xA0; }
 
 char EncodeChar(uint c)
 {
@@ -38,11 +41,14 @@ QByteArray ToAnsi(const QString& text)
 
 QString FromAnsi(QByteArrayView bytes)
 {
+    // Most texts hold no byte from 0x80 to 0x9F, and Qt converts Latin-1 fast.
+    if (std::none_of(bytes.begin(), bytes.end(), [](char b) { return IsHighControl(static_cast<unsigned char>(b)); }))
+        return QString::fromLatin1(bytes);
     QString result(bytes.size(), Qt::Uninitialized);
     QChar* out = result.data();
     for (const char b : bytes) {
         const auto u = static_cast<unsigned char>(b);
-        *out++ = (u >= 0x80 && u < 0xA0) ? QChar(kHighControls[u - 0x80]) : QChar(char16_t(u));
+        *out++ = IsHighControl(u) ? QChar(kHighControls[u - 0x80]) : QChar(char16_t(u));
     }
     return result;
 }

@@ -572,7 +572,7 @@ private:
 class TTaggedList : public TGeoList {
 public:
     TTaggedList(int& alive, bool& destroyed)
-        : TGeoList([&alive] { return std::make_unique<TTaggedPoint>(alive); }), fDestroyed(destroyed)
+        : TGeoList([&alive](TPointStart) { return std::make_unique<TTaggedPoint>(alive); }), fDestroyed(destroyed)
     {
     }
     ~TTaggedList() override { fDestroyed = true; }

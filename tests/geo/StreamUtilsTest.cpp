@@ -188,6 +188,48 @@ TEST(StreamUtils, SkipStringConsumesTheValue)
     EXPECT_EQ(ReadByte(*r), 7);
 }
 
+// Values far beyond the reader's look-ahead, some larger than it: the same
+// values, and the device stands just after the last one read.
+TEST(StreamReader, ReadsLongRunsAndLeavesTheDeviceAfterThem)
+{
+    const QByteArray large(100000, 'x');
+    const QByteArray bytes = Written([&](QIODevice& s) {
+        for (int i = 0; i < 20000; ++i) {
+            WriteInteger(s, i);
+            WriteString(s, i % 5000 == 0 ? large : QByteArray::number(i));
+            WriteDouble(s, i * 0.5);
+            WriteString(s, large.left(i % 3));
+        }
+        WriteByte(s, 7);
+    });
+    Reader r(bytes);
+    {
+        TStreamReader reader(*r);
+        int wrong = 0;
+        for (int i = 0; i < 20000; ++i) {
+            wrong += ReadInteger(reader) != i;
+            wrong += ReadString(reader) != (i % 5000 == 0 ? large : QByteArray::number(i));
+            wrong += ReadDouble(reader) != i * 0.5;
+            SkipString(reader);
+        }
+        EXPECT_EQ(wrong, 0);
+        EXPECT_EQ(reader.BytesLeft(), 1);
+    }
+    EXPECT_EQ((*r).pos(), bytes.size() - 1);
+    EXPECT_EQ(ReadByte(*r), 7);
+}
+
+TEST(StreamReader, AFailedReadLeavesTheDeviceAfterTheLastValueRead)
+{
+    Reader r(Hex("05 00 00 00 64 00 00 00 61 62 63"));
+    {
+        TStreamReader reader(*r);
+        EXPECT_EQ(ReadInteger(reader), 5);
+        EXPECT_EQ(ErrorOf([&] { ReadString(reader); }), QStringLiteral("Stream read error"));
+    }
+    EXPECT_EQ((*r).pos(), 8);
+}
+
 TEST(StreamUtils, WritesToAFullDeviceFail)
 {
     QBuffer closed;
