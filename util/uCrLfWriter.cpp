@@ -7,16 +7,13 @@
 
 namespace {
 
-constexpr qsizetype kChunk = 65536;
+constexpr std::size_t kChunk = 65536;
 
 bool IsLineBreak(char c) { return c == '\r' || c == '\n'; }
 
 } // namespace
 
-TCrLfWriter::TCrLfWriter(QIODevice& device) : fDevice(device)
-{
-    fBuffer.reserve(kChunk);
-}
+TCrLfWriter::TCrLfWriter(QIODevice& device) : fDevice(device), fBuffer(kChunk) {}
 
 void TCrLfWriter::Write(QByteArrayView text)
 {
@@ -55,14 +52,26 @@ void TCrLfWriter::Finish()
 
 void TCrLfWriter::Put(QByteArrayView bytes)
 {
-    fBuffer.append(bytes);
-    if (fBuffer.size() >= kChunk)
+    const auto size = static_cast<std::size_t>(bytes.size());
+    if (fUsed + size > fBuffer.size()) {
         Flush();
+        if (size > fBuffer.size()) {
+            WriteOut(bytes);
+            return;
+        }
+    }
+    std::copy(bytes.begin(), bytes.end(), fBuffer.begin() + static_cast<std::ptrdiff_t>(fUsed));
+    fUsed += size;
 }
 
 void TCrLfWriter::Flush()
 {
-    if (!WriteFully(fDevice, fBuffer))
+    WriteOut(QByteArrayView(fBuffer.data(), static_cast<qsizetype>(fUsed)));
+    fUsed = 0;
+}
+
+void TCrLfWriter::WriteOut(QByteArrayView bytes)
+{
+    if (!WriteFully(fDevice, bytes))
         throw Error(ErrorText::StreamWrite());
-    fBuffer.resize(0); // keeps the room
 }

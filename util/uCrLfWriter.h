@@ -1,8 +1,9 @@
 #pragma once
 
-#include <QByteArray>
 #include <QByteArrayView>
 #include <QIODevice>
+
+#include <vector>
 
 // Streams 8-bit text onto a device with every line ended by CR LF: each line
 // break (CR LF, lone CR, lone LF) becomes CR LF, also when a CR LF pair is
@@ -21,9 +22,11 @@ public:
 private:
     void Put(QByteArrayView bytes);
     void Flush();
+    void WriteOut(QByteArrayView bytes);
 
     QIODevice& fDevice;
-    QByteArray fBuffer;
+    std::vector<char> fBuffer;
+    std::size_t fUsed = 0;
     bool fAfterCr = false;  // the text so far ends in CR: an LF next belongs to it
     bool fLineOpen = false; // the text so far ends in a line without its break
 };
