@@ -33,8 +33,9 @@ constexpr std::array<Position, 15> kCoast = {{{51.4420, 3.5730}, {51.5300, 3.430
                                               {53.3000, 5.0500}, {53.4300, 5.4000}, {53.4700, 5.8000},
                                               {53.5000, 6.2000}, {53.4600, 6.8300}, {53.3300, 6.9300}}};
 
-// Micro-degrees, as a chart plotter stores a clicked position.
-double Rounded(double degrees) { return std::round(degrees * 1e6) / 1e6; }
+// Eight decimals (about a millimetre), so that a waypoint takes about 24
+// bytes of KML, as in the routes the targets were set with.
+double Rounded(double degrees) { return std::round(degrees * 1e8) / 1e8; }
 
 // The i-th of `count` positions spread along the coast, weaving a little
 // around the straight line between two marks.
