@@ -37,7 +37,7 @@ T ReadLittleEndian(TStreamReader& stream)
 // The reader's first look ahead is small, for a device read for a value or
 // two; it grows with every further look.
 constexpr qint64 kFirstWindow = 64;
-constexpr qint64 kLargestWindow = 65536;
+constexpr qint64 kLargestWindow = 1 << 20;
 
 const QByteArray kUtf8Bom("\xEF\xBB\xBF");
 const QByteArray kUtf16LEBom("\xFF\xFE");

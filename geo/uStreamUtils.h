@@ -19,7 +19,7 @@
 // Each read comes in two forms: on a device, for a value or two, and on a
 // TStreamReader, for the long runs of values of a layer file.
 
-// Reads a device ahead in pieces of up to 64 KiB and hands the bytes out of
+// Reads a device ahead in pieces of up to 1 MiB and hands the bytes out of
 // its buffer, so that a long run of small values costs a copy each rather
 // than a call into the device. Only the bytes handed out count as read: the
 // device stands just after them when the reader goes, whether or not a read

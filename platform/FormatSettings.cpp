@@ -308,8 +308,9 @@ std::optional<TRoundedDigits> RoundExactly(double value)
         return std::nullopt;
     const std::uint64_t significand = (bits & ((std::uint64_t(1) << 52) - 1)) | std::uint64_t(1) << 52;
     const int q = biasedExponent - 1075; // value = significand x 2^q, 2^(q+52) <= value < 2^(q+53)
-    // A first guess of the decimal exponent, at most one too small.
-    int exponent = static_cast<int>(std::floor((q + 52) * 0.30102999566398120)) + 1;
+    // A first guess of the decimal exponent, floor((q + 52) x log10(2)) + 1
+    // in whole numbers, off by one at most; the loop settles it.
+    int exponent = ((q + 52) * 78913 >> 18) + 1;
     for (;;) {
         const int k = 15 - exponent;
         const int shift = -(q + k); // value x 10^k = scaled / 2^shift
@@ -329,8 +330,8 @@ std::optional<TRoundedDigits> RoundExactly(double value)
         if (shift > 0) {
             const TUInt128 rest = scaled - (whole << shift);
             const TUInt128 half = static_cast<TUInt128>(1) << (shift - 1);
-            if (rest > half || (rest == half && rounded % 2 != 0))
-                ++rounded;
+            // Half to even; without branches, as the digits cut off are random.
+            rounded += static_cast<std::uint64_t>(rest > half) | (static_cast<std::uint64_t>(rest == half) & rounded);
         }
         if (rounded == kTenTo15) { // 9.99...95 and up: one digit more
             rounded = kTenTo14;
