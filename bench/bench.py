@@ -7,8 +7,8 @@ very KML bytes that rte2kmz wrote, in memory, bench_deflate_floor) and a peer
 (gpsbabel converting the same route as GPX to KML). Then many small routes,
 in one rte2kmz call and in one call per file. Prints a table.
 
-Times are wall-clock medians over the runs; peak memory is the largest
-ru_maxrss of the runs' processes.
+Times are wall-clock medians over the runs, the runs of the tools compared
+taking turns; peak memory is the largest resident size of the runs.
 """
 
 import argparse
@@ -43,18 +43,29 @@ def run(argv, stdout_path=os.devnull):
         return wall, int(f.read().split()[-1]) * 1024
 
 
-def repeat(argv, runs):
-    """(median seconds, peak bytes) of `runs` runs."""
-    results = [run(argv) for _ in range(runs)]
-    return statistics.median(t for t, _ in results), max(m for _, m in results)
+def program(argv):
+    """A measure: one run of a program, (wall seconds, peak bytes)."""
+    return lambda: run(argv)
 
 
-def floor(tools, work, runs, kml_files):
-    """(median deflate seconds, peak bytes) of bench_deflate_floor."""
-    report = os.path.join(work, "floor.txt")
-    _, peak = run([tools["floor"], str(runs), *kml_files], report)
-    with open(report) as f:
-        return float(f.read().split()[0]), peak
+def floor(tools, kml_files):
+    """A measure: one run of bench_deflate_floor, (deflate seconds, peak bytes)."""
+    def measure():
+        report = os.path.join(WORK, "floor.txt")
+        _, peak = run([tools["floor"], "1", *kml_files], report)
+        with open(report) as f:
+            return float(f.read().split()[0]), peak
+    return measure
+
+
+def interleaved(measures, runs):
+    """Runs every measure `runs` times, taking turns, so that all of them meet
+    the same load of a shared machine: {name: (median seconds, peak bytes)}."""
+    results = {name: [] for name in measures}
+    for _ in range(runs):
+        for name, measure in measures.items():
+            results[name].append(measure())
+    return {name: (statistics.median(t for t, _ in r), max(m for _, m in r)) for name, r in results.items()}
 
 
 class Table:
@@ -89,10 +100,14 @@ def one_route(tools, work, table, size, runs):
 
     out = os.path.join(work, f"out-{size}")
     os.makedirs(out, exist_ok=True)
-    conv_s, conv_peak = repeat([tools["rte2kmz"], "--target", out, rte], runs)
-    floor_s, floor_peak = floor(tools, work, runs, [kml])
-    peer_s, peer_peak = repeat([tools["gpsbabel"], "-i", "gpx", "-f", gpx, "-o", "kml",
-                                "-F", os.path.join(work, f"peer-{size}.kml")], runs)
+    measured = interleaved({
+        "conv": program([tools["rte2kmz"], "--target", out, rte]),
+        "floor": floor(tools, [kml]),
+        "peer": program([tools["gpsbabel"], "-i", "gpx", "-f", gpx, "-o", "kml",
+                         "-F", os.path.join(work, f"peer-{size}.kml")]),
+    }, runs)
+    (conv_s, conv_peak), (floor_s, floor_peak), (peer_s, peer_peak) = (
+        measured["conv"], measured["floor"], measured["peer"])
 
     case = f"{size:,} wpt"
     table.add(case, "rte2kmz", runs, conv_s, conv_peak, size, floor_s, peer_s)
@@ -111,11 +126,14 @@ def many_routes(tools, work, table, files, size, runs):
     shutil.rmtree(kept, ignore_errors=True)
     os.makedirs(kept)
     run([tools["rte2kmz"], "--keep-kml", "--target", kept, *routes])
-    floor_s, floor_peak = floor(tools, work, runs, sorted(glob.glob(os.path.join(kept, "*.kml"))))
 
     out = os.path.join(work, "out-small")
     os.makedirs(out, exist_ok=True)
-    one_s, one_peak = repeat([tools["rte2kmz"], "--target", out, *routes], runs)
+    measured = interleaved({
+        "one": program([tools["rte2kmz"], "--target", out, *routes]),
+        "floor": floor(tools, sorted(glob.glob(os.path.join(kept, "*.kml")))),
+    }, runs)
+    (one_s, one_peak), (floor_s, floor_peak) = measured["one"], measured["floor"]
     start = time.perf_counter()
     each_peak = max(run([tools["rte2kmz"], "--target", out, route])[1] for route in routes)
     each_s = time.perf_counter() - start
