@@ -168,8 +168,8 @@ def main():
 
     table = Table()
     results = []
-    for spec in args.sizes.split(","):
-        size, runs = (int(x) for x in spec.split(":"))
+    for entry in args.sizes.split(","):
+        size, runs = (int(x) for x in entry.split(":"))
         print(f"bench: {size:,} waypoints ...", file=sys.stderr, flush=True)
         results.append(one_route(tools, args.work, table, size, runs))
     if args.small:

@@ -165,15 +165,15 @@ void ForEachCoordinatesLine(const TGeoList& route, Write&& write)
 {
     if (route.Count() == 0)
         return;
-    TFormatSettings& settings = SharedSettings();
-    settings.DecimalSeparator = u'.';
-    const char separator = settings.DecimalSeparator.toLatin1();
+    // The numbers follow the shared settings, whose decimal separator the
+    // document fixes to ".".
+    SharedSettings().DecimalSeparator = u'.';
     char line[2 * cFloatTextCapacity + 3];
     for (int i = 0; i < route.Count(); ++i) {
         const TGeoPoint* point = route.GetItem(i);
-        char* end = FloatToChars(line, point->Longitude(), separator);
+        char* end = FloatToChars(line, point->Longitude(), '.');
         *end++ = ',';
-        end = FloatToChars(end, point->Latitude(), separator);
+        end = FloatToChars(end, point->Latitude(), '.');
         *end++ = '\r';
         *end++ = '\n';
         write(QByteArrayView(line, end));
