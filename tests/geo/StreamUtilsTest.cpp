@@ -11,14 +11,6 @@
 
 namespace {
 
-QByteArray Written(const std::function<void(QIODevice&)>& write)
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    write(buffer);
-    return buffer.data();
-}
-
 // A buffer opened for reading over the given bytes.
 class Reader {
 public:
@@ -29,16 +21,6 @@ private:
     QByteArray fBytes;
     QBuffer fBuffer;
 };
-
-QString ErrorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const Error& e) {
-        return e.Message();
-    }
-    return QStringLiteral("(no error)");
-}
 
 TEST(StreamUtils, NumbersAndFlagsAreLittleEndian)
 {
