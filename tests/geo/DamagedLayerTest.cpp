@@ -364,6 +364,30 @@ TEST_P(DamagedLayer, OneDamagedFieldKeepsThePointsCompleteBeforeIt)
 INSTANTIATE_TEST_SUITE_P(EveryVersion, DamagedLayer, ::testing::ValuesIn(kVersions),
                          [](const auto& info) { return "Version" + std::to_string(info.param); });
 
+// ------------------------------------------------------ former fuzz findings
+
+// A UTF-8 description block of three marks and five NULs, then the end of the
+// file: the first mark says UTF-8, the other two are text and stay when the
+// layer is saved again.
+TEST(FormerFuzzFindings, MarksAfterTheFirstInATextBlockAreText)
+{
+    const QString path = QStringLiteral(FUZZ_FIXTURES "/layer_stream/description-utf8-three-byte-order-marks");
+    TGeoList layer;
+    layer.LoadFromFile(path);
+    ASSERT_EQ(layer.Filename(), path);
+    const QString line = QStringLiteral("\uFEFF\uFEFF") + QString(5, QChar(0));
+    EXPECT_EQ(layer.Description().Lines, QStringList{line});
+    EXPECT_EQ(layer.Description().Encoding, TTextEncoding::Utf8);
+    EXPECT_EQ(layer.Count(), 0);
+
+    TGeoList again;
+    QByteArray saved = Written([&](QIODevice& s) { layer.SaveToStream(s, 6, false); });
+    QBuffer buffer(&saved);
+    buffer.open(QIODevice::ReadOnly);
+    again.LoadFromStream(buffer);
+    EXPECT_EQ(again.Description().Lines, QStringList{line});
+}
+
 // ------------------------------------------------------------------- memory
 
 // The point count and peak memory growth, in KiB, of loading the file in a
