@@ -107,6 +107,10 @@ void RunLayerFile(QByteArrayView input)
     int afterLoad = 0;
     fromFile.setOnAfterLoad([&afterLoad](TGeoList&) { ++afterLoad; });
     fromFile.LoadFromFile(path); // contains every error of its own
+    {
+        QFile file(path);
+        Require(file.open(QIODevice::ReadOnly) && file.readAll() == input, "loading leaves the file as it was");
+    }
 
     if (!IsValidLayer(path)) {
         Require(fromFile.Count() == 0 && fromFile.Filename().isEmpty() && afterLoad == 0,
