@@ -135,6 +135,24 @@ INSTANTIATE_TEST_SUITE_P(
                       EncodedBlock{"FF FE EB 00 61 00 0D 00 0A 00 AC 20 0D 00 0A 00", TTextEncoding::Utf16LE},
                       EncodedBlock{"FE FF 00 EB 00 61 00 0D 00 0A 20 AC 00 0D 00 0A", TTextEncoding::Utf16BE}));
 
+// A zero-width no-break space after the mark is text, not a second mark: a
+// list read and written again keeps it.
+TEST(StreamUtils, OnlyTheFirstMarkOfATextBlockIsSkipped)
+{
+    for (const EncodedBlock& b : {EncodedBlock{"EF BB BF EF BB BF 61 0D 0A", TTextEncoding::Utf8},
+                                  EncodedBlock{"FF FE FF FE 61 00 0D 00 0A 00", TTextEncoding::Utf16LE},
+                                  EncodedBlock{"FE FF FE FF 00 61 00 0D 00 0A", TTextEncoding::Utf16BE}}) {
+        const QByteArray block = Hex(b.bytes);
+        QByteArray stored = Written([&](QIODevice& s) { WriteInteger(s, static_cast<qint32>(block.size())); }) + block;
+        Reader r(stored);
+        TStringList list;
+        ReadStringList(*r, list);
+        EXPECT_EQ(list.Lines, QStringList{QStringLiteral("\uFEFFa")}) << b.bytes;
+        EXPECT_EQ(list.Encoding, b.encoding) << b.bytes;
+        EXPECT_EQ(Written([&](QIODevice& s) { WriteStringList(s, &list); }), stored) << b.bytes;
+    }
+}
+
 struct DamagedRead {
     const char* name;
     const char* bytes;
