@@ -45,8 +45,10 @@ const QByteArray kUtf16BEBom("\xFE\xFF");
 
 QString Decode(QByteArrayView block, TTextEncoding& encoding)
 {
+    // The mark is skipped here; a second one after it is text, which the
+    // decoder would otherwise drop as well.
     const auto decodeWith = [&block](QStringConverter::Encoding e, qsizetype bomSize) {
-        QStringDecoder decoder(e, QStringConverter::Flag::Stateless);
+        QStringDecoder decoder(e, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
         return QString(decoder(block.sliced(bomSize)));
     };
     if (block.startsWith(kUtf8Bom)) {

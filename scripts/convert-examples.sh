@@ -4,9 +4,5 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 mkdir -p out
-if [[ -x build/bin/rte2kmz ]]; then
-  build/bin/rte2kmz --target out examples/*.rte
-  ls -l out
-else
-  echo "The converter is not built yet; the build above is what exists."
-fi
+build/bin/rte2kmz --target out examples/*.rte
+ls -l out

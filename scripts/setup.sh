@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev libgl-dev zlib1g-dev libgtest-dev libbenchmark-dev
   tzdata locales fonts-dejavu-core fonts-liberation2
   python3 unzip libxml2-utils util-linux
+  clang-14 libclang-rt-14-dev
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,7 +1,16 @@
 #!/usr/bin/env bash
-# Set-up, build and the whole test suite.
+# Set-up, build and the whole test suite; then the suite again built with the
+# address and undefined-behaviour sanitizers (build-asan/), and every fuzz
+# target for a minute (build-fuzz/, scripts/fuzz.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir build --output-on-failure --no-tests=error -j "$(nproc)"
+
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DROUTE_CONVERSIE_SANITIZE=ON
+cmake --build build-asan
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build-asan --output-on-failure --no-tests=error -j "$(nproc)"
+
+bash scripts/fuzz.sh all 60

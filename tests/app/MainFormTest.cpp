@@ -30,30 +30,6 @@
 
 namespace {
 
-// Sets an environment variable for a scope and restores the old value.
-class EnvironmentScope {
-public:
-    EnvironmentScope(const char* name, const QString& value)
-        : fName(name), fOld(qgetenv(name)), fHadOld(qEnvironmentVariableIsSet(name))
-    {
-        qputenv(name, value.toLocal8Bit());
-    }
-    ~EnvironmentScope()
-    {
-        if (fHadOld)
-            qputenv(fName, fOld);
-        else
-            qunsetenv(fName);
-    }
-    EnvironmentScope(const EnvironmentScope&) = delete;
-    EnvironmentScope& operator=(const EnvironmentScope&) = delete;
-
-private:
-    const char* fName;
-    QByteArray fOld;
-    bool fHadOld;
-};
-
 // A window in a home folder of its own, with the user's Documents folder
 // missing unless a test makes one, and the error box recorded.
 class MainFormTest : public testing::Test {

@@ -46,30 +46,6 @@ bool IsFolder(const QString& path)
     return QFileInfo(path).isDir();
 }
 
-// Sets an environment variable for a scope.
-class EnvironmentVariableScope {
-public:
-    EnvironmentVariableScope(const char* name, const QString& value)
-        : fName(name), fOld(qgetenv(name)), fHadOld(qEnvironmentVariableIsSet(name))
-    {
-        qputenv(name, value.toLocal8Bit());
-    }
-    ~EnvironmentVariableScope()
-    {
-        if (fHadOld)
-            qputenv(fName, fOld);
-        else
-            qunsetenv(fName);
-    }
-    EnvironmentVariableScope(const EnvironmentVariableScope&) = delete;
-    EnvironmentVariableScope& operator=(const EnvironmentVariableScope&) = delete;
-
-private:
-    const char* fName;
-    QByteArray fOld;
-    bool fHadOld;
-};
-
 // A host whose registry, environment and dialog the test decides.
 class EnvironmentCheckTest : public ::testing::Test {
 protected:
@@ -198,8 +174,8 @@ TEST_F(EnvironmentCheckTest, RegistryStandInFileIsReadAsTheChartSoftwareWroteIt)
     const QString appData = Root(QStringLiteral("appdata"));
     MakeFolders(data, {QStringLiteral("maps/Nederland.zoom"), QStringLiteral("almanak")});
     MakeFolders(appData, {QStringLiteral("Ostrelon/Nautiva")});
-    const EnvironmentVariableScope config("XDG_CONFIG_HOME", Root(QStringLiteral("config")));
-    const EnvironmentVariableScope dataDir("NAUTIVA_TEST_DATA", data);
+    const EnvironmentScope config("XDG_CONFIG_HOME", Root(QStringLiteral("config")));
+    const EnvironmentScope dataDir("NAUTIVA_TEST_DATA", data);
     MakeFolders(Root(), {QStringLiteral("config/Ostrelon")});
     QFile reg(Root(QStringLiteral("config/Ostrelon/Nautiva.reg")));
     ASSERT_TRUE(reg.open(QIODevice::WriteOnly));
@@ -235,7 +211,7 @@ TEST_F(EnvironmentCheckTest, RegistryStandInFileIsReadAsTheChartSoftwareWroteIt)
 
 TEST_F(EnvironmentCheckTest, MissingOrDamagedStandInFileLeavesTheRegistryEmpty)
 {
-    const EnvironmentVariableScope config("XDG_CONFIG_HOME", Root(QStringLiteral("config")));
+    const EnvironmentScope config("XDG_CONFIG_HOME", Root(QStringLiteral("config")));
     const QString file = Root(QStringLiteral("config/Ostrelon/Nautiva.reg"));
     const auto read = [] {
         return DefaultEnvironmentServices().readRegistry(QStringLiteral("Software\\Ostrelon\\Nautiva\\"),

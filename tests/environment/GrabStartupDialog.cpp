@@ -1,5 +1,5 @@
 // Saves a picture of the start-up dialog for the documentation:
-//   grab_startup_dialog docs/startup-dialog.png
+//   grab-startup-dialog docs/startup-dialog.png
 #include "environment/uDlgErrorOnStart.h"
 #include "environment/uNautivaControl.h"
 #include "platform/CodePage.h"
@@ -15,7 +15,7 @@ int main(int argc, char* argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     const QApplication app(argc, argv);
     if (argc != 2) {
-        std::fprintf(stderr, "usage: grab_startup_dialog FILE.png\n");
+        std::fprintf(stderr, "usage: grab-startup-dialog FILE.png\n");
         return 2;
     }
     gMapsDataPath = QStringLiteral("C:\\ProgramData\\Ostrelon\\Nautiva\\maps");

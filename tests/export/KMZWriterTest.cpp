@@ -38,16 +38,6 @@ const char kGoldenArchive[] =
 quint16 U16(const QByteArray& bytes, qsizetype at) { return qFromLittleEndian<quint16>(bytes.constData() + at); }
 quint32 U32(const QByteArray& bytes, qsizetype at) { return qFromLittleEndian<quint32>(bytes.constData() + at); }
 
-QString ErrorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const Error& e) {
-        return e.Message();
-    }
-    return QStringLiteral("no error");
-}
-
 QByteArray ZipOnDevice(const QByteArray& content, const QString& name, TDosDateTime stamp = kStamp,
                        quint32 attributes = 0x20)
 {
@@ -60,24 +50,6 @@ QByteArray ZipOnDevice(const QByteArray& content, const QString& name, TDosDateT
     zip.AddEntry(source, name, TZipMethod::Deflate, stamp, attributes);
     zip.Finish();
     return archive.data();
-}
-
-QByteArray ReadFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void WriteFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
-
-QStringList FolderEntries(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 void SetLastWrite(const QString& path, const QDateTime& moment)
@@ -491,7 +463,7 @@ TEST_F(KMZWriterTest, AFailedArchiveLeavesTheOldOneIntact)
              TKMZWriter zip(archive);
              zip.AddFile(source, {}, TZipMethod::Deflate);
          },
-         QStringLiteral("no error")},
+         QStringLiteral("(no error)")},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);

@@ -15,16 +15,6 @@
 
 namespace {
 
-QString ErrorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const Error& e) {
-        return e.Message();
-    }
-    return QStringLiteral("(no error)");
-}
-
 // A layer of points captioned as given, in that order.
 void AddCaptioned(TGeoList& layer, std::initializer_list<const char16_t*> captions)
 {

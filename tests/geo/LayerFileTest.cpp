@@ -22,24 +22,6 @@
 
 namespace {
 
-QString ErrorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const Error& e) {
-        return e.Message();
-    }
-    return QStringLiteral("(no error)");
-}
-
-QByteArray Written(const std::function<void(QIODevice&)>& write)
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    write(buffer);
-    return buffer.data();
-}
-
 QByteArray Saved(const TGeoList& layer, quint16 version, bool selection = false)
 {
     return Written([&](QIODevice& s) { layer.SaveToStream(s, version, selection); });

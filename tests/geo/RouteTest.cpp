@@ -15,16 +15,6 @@
 
 namespace {
 
-QString ErrorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const Error& e) {
-        return e.Message();
-    }
-    return QStringLiteral("(no error)");
-}
-
 // A route in a folder that is never written to, unless a test saves it.
 std::unique_ptr<TRoute> NewRoute() { return std::make_unique<TRoute>(QStringLiteral("/routes")); }
 

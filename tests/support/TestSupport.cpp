@@ -1,5 +1,13 @@
 #include "TestSupport.h"
 
+#include "util/Error.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
 #include <ctime>
 #include <ostream>
 #include <utility>
@@ -9,19 +17,65 @@ QByteArray Hex(const char* pairs)
     return QByteArray::fromHex(QByteArray(pairs).replace(' ', ""));
 }
 
-TimeZoneScope::TimeZoneScope(const char* zone)
-    : fOld(qgetenv("TZ")), fHadOld(qEnvironmentVariableIsSet("TZ"))
+QString ErrorOf(const std::function<void()>& action)
 {
-    qputenv("TZ", zone);
+    try {
+        action();
+    } catch (const Error& e) {
+        return e.Message();
+    }
+    return QStringLiteral("(no error)");
+}
+
+QByteArray Written(const std::function<void(QIODevice&)>& write)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    write(buffer);
+    return buffer.data();
+}
+
+QByteArray ReadFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+QStringList FolderEntries(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+EnvironmentScope::EnvironmentScope(const char* name, const QString& value)
+    : fName(name), fOld(qgetenv(name)), fHadOld(qEnvironmentVariableIsSet(name))
+{
+    qputenv(name, value.toLocal8Bit());
+}
+
+EnvironmentScope::~EnvironmentScope()
+{
+    if (fHadOld)
+        qputenv(fName, fOld);
+    else
+        qunsetenv(fName);
+}
+
+TimeZoneScope::TimeZoneScope(const char* zone)
+{
+    fZone.emplace("TZ", QString::fromLatin1(zone));
     tzset();
 }
 
 TimeZoneScope::~TimeZoneScope()
 {
-    if (fHadOld)
-        qputenv("TZ", fOld);
-    else
-        qunsetenv("TZ");
+    fZone.reset();
     tzset();
 }
 

@@ -3,12 +3,43 @@
 #include "platform/FormatSettings.h"
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QString>
+#include <QStringList>
 
+#include <functional>
+#include <optional>
 #include <string>
 
 // Bytes from a text of hexadecimal pairs, blanks allowed: "05 4C 2D".
 QByteArray Hex(const char* pairs);
+
+// The text of the Error the action raises, or "(no error)".
+QString ErrorOf(const std::function<void()>& action);
+
+// The bytes a write action puts on a stream.
+QByteArray Written(const std::function<void(QIODevice&)>& write);
+
+// A file's bytes (empty when it cannot be read), and a file made of bytes.
+QByteArray ReadFile(const QString& path);
+void WriteFile(const QString& path, const QByteArray& bytes);
+
+// Every entry of a folder, hidden ones too, by name.
+QStringList FolderEntries(const QString& folder);
+
+// Sets an environment variable for a scope and restores the old value.
+class EnvironmentScope {
+public:
+    EnvironmentScope(const char* name, const QString& value);
+    ~EnvironmentScope();
+    EnvironmentScope(const EnvironmentScope&) = delete;
+    EnvironmentScope& operator=(const EnvironmentScope&) = delete;
+
+private:
+    const char* fName;
+    QByteArray fOld;
+    bool fHadOld;
+};
 
 // Runs a scope in another local time zone and restores the old one.
 class TimeZoneScope {
@@ -19,8 +50,7 @@ public:
     TimeZoneScope& operator=(const TimeZoneScope&) = delete;
 
 private:
-    QByteArray fOld;
-    bool fHadOld;
+    std::optional<EnvironmentScope> fZone;
 };
 
 // Runs a scope with other process-wide regional settings and restores the old ones.

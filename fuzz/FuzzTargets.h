@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+
+class Error;
+
+#include <span>
+#include <stdexcept>
+#include <string_view>
+
+// A fuzz target: feeds one input of arbitrary bytes to the code under test.
+// Errors that the code reports for bad input are expected and absorbed; a
+// broken promise raises TFuzzFinding, anything else escapes as well, and the
+// fuzzer records the input that did it.
+struct TFuzzTarget {
+    const char* Name;
+    void (*Run)(QByteArrayView input);
+    // Valid inputs made by our own writers, for the fuzzer to start from.
+    QList<QByteArray> (*Seeds)();
+};
+
+class TFuzzFinding : public std::logic_error {
+public:
+    using std::logic_error::logic_error;
+};
+
+// Raises TFuzzFinding with `promise` when `kept` is false.
+void Require(bool kept, const char* promise);
+// Raises TFuzzFinding unless the error is one that damaged input may cause
+// while reading: a short stream, an impossible count or a malformed GUID.
+void RequireReadError(const Error& error);
+
+// Every target, in the order the fuzz script runs them. Route and KML
+// targets join this table (and the list in fuzz/CMakeLists.txt).
+std::span<const TFuzzTarget> FuzzTargets();
+// Raises std::invalid_argument for a name the table lacks.
+const TFuzzTarget& FuzzTargetNamed(std::string_view name);
+
+// The bodies, one unit per area.
+void RunLayerStream(QByteArrayView input);
+void RunLayerFile(QByteArrayView input);
+QList<QByteArray> LayerSeeds();
+void RunStreamPrimitives(QByteArrayView input);
+QList<QByteArray> StreamPrimitiveSeeds();
+void RunKmzWriter(QByteArrayView input);
+QList<QByteArray> KmzWriterSeeds();

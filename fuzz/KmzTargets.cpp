@@ -1,0 +1,233 @@
+// The ZIP writer: any source bytes under any entry name make an archive
+// whose one entry inflates back to those bytes, and a device that takes
+// too little makes a write error, never a short archive.
+#include "fuzz/FuzzTargets.h"
+
+#include "export/uKMZWriter.h"
+#include "util/Error.h"
+
+#include <QBuffer>
+#include <QDataStream>
+#include <QHash>
+#include <QRandomGenerator>
+#include <QtEndian>
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <optional>
+
+namespace {
+
+struct TEntryInput {
+    TDosDateTime Stamp;
+    quint32 Attributes = 0;
+    QString Name;
+    std::optional<qint64> Capacity; // of the archive device; none for unlimited
+    QByteArray Content;
+};
+
+// A buffer that takes no bytes beyond a capacity, as a full disk.
+class TLimitedBuffer : public QBuffer {
+public:
+    explicit TLimitedBuffer(qint64 capacity) : fCapacity(capacity) {}
+
+protected:
+    qint64 writeData(const char* data, qint64 size) override
+    {
+        const qint64 room = fCapacity - pos();
+        return room <= 0 ? -1 : QBuffer::writeData(data, std::min(size, room));
+    }
+
+private:
+    qint64 fCapacity;
+};
+
+// Small inputs stand for large sources too, so that the writer's input and
+// output buffers fill: the bytes as they are, repeated, or noise of a size.
+enum class TShape : quint8 { Raw, Repeated, Noise };
+constexpr quint8 kShapes = 3;
+
+QByteArray Shaped(const QByteArray& bytes, quint8 shape, quint16 amount)
+{
+    switch (static_cast<TShape>(shape % kShapes)) {
+    case TShape::Raw:
+        break;
+    case TShape::Repeated:
+        return bytes.repeated(amount % 256 + 1);
+    case TShape::Noise: {
+        QByteArray noise(qsizetype(amount) * 4, Qt::Uninitialized);
+        QRandomGenerator random(static_cast<quint32>(qHash(bytes)));
+        random.fillRange(reinterpret_cast<quint32*>(noise.data()), noise.size() / 4);
+        return noise;
+    }
+    }
+    return bytes;
+}
+
+// The input: stamp time and date, attributes, a name of up to 255 UTF-8
+// bytes after its length byte, a byte whose lowest bit limits the archive to
+// the capacity that follows it, the shape of the source and its amount, then
+// the source bytes.
+TEntryInput Parse(QByteArrayView input)
+{
+    QByteArray bytes = QByteArray::fromRawData(input.data(), input.size());
+    QDataStream in(bytes);
+    in.setByteOrder(QDataStream::LittleEndian);
+    TEntryInput entry;
+    quint8 nameSize = 0;
+    in >> entry.Stamp.Time >> entry.Stamp.Date >> entry.Attributes >> nameSize;
+    QByteArray name(nameSize, Qt::Uninitialized);
+    name.truncate(std::max(0, in.readRawData(name.data(), nameSize)));
+    entry.Name = QString::fromUtf8(name);
+    quint8 limited = 0;
+    quint32 capacity = 0;
+    quint8 shape = 0;
+    quint16 amount = 0;
+    in >> limited >> capacity >> shape >> amount;
+    if ((limited & 1) != 0)
+        entry.Capacity = capacity;
+    entry.Content = Shaped(bytes.mid(in.device()->pos()), shape, amount);
+    return entry;
+}
+
+QByteArray Zip(const TEntryInput& entry, QBuffer& archive)
+{
+    archive.open(QIODevice::ReadWrite);
+    QBuffer source;
+    source.setData(entry.Content);
+    source.open(QIODevice::ReadOnly);
+    TZipWriter zip(archive);
+    zip.AddEntry(source, entry.Name, TZipMethod::Deflate, entry.Stamp, entry.Attributes);
+    zip.Finish();
+    return archive.data();
+}
+
+// Reads the little-endian fields of an archive in order, each checked to lie
+// within it.
+class TFieldReader {
+public:
+    TFieldReader(const QByteArray& archive, qint64 at) : fArchive(archive), fAt(at) {}
+
+    quint16 U16() { return qFromLittleEndian<quint16>(Take(2).data()); }
+    quint32 U32() { return qFromLittleEndian<quint32>(Take(4).data()); }
+    QByteArrayView Take(qint64 size)
+    {
+        Require(size >= 0 && fAt + size <= fArchive.size(), "every field lies within the archive");
+        const QByteArrayView bytes = QByteArrayView(fArchive).sliced(fAt, size);
+        fAt += size;
+        return bytes;
+    }
+    qint64 At() const { return fAt; }
+
+private:
+    const QByteArray& fArchive;
+    qint64 fAt;
+};
+
+QByteArray Inflate(QByteArrayView compressed, qint64 expectedSize)
+{
+    z_stream stream{};
+    Require(inflateInit2(&stream, -MAX_WBITS) == Z_OK, "zlib starts");
+    QByteArray out(expectedSize + 1, Qt::Uninitialized); // room to notice surplus
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(compressed.data()));
+    stream.avail_in = static_cast<uInt>(compressed.size());
+    stream.next_out = reinterpret_cast<Bytef*>(out.data());
+    stream.avail_out = static_cast<uInt>(out.size());
+    const int result = inflate(&stream, Z_FINISH);
+    const bool wholeInput = stream.avail_in == 0;
+    out.truncate(out.size() - stream.avail_out);
+    inflateEnd(&stream);
+    Require(result == Z_STREAM_END && wholeInput, "the entry is one complete raw deflate stream");
+    return out;
+}
+
+void RequireArchiveOf(const QByteArray& archive, const TEntryInput& entry)
+{
+    const QByteArray name = entry.Name.toUtf8();
+    const auto crc = static_cast<quint32>(
+        crc32(0, reinterpret_cast<const Bytef*>(entry.Content.constData()), static_cast<uInt>(entry.Content.size())));
+
+    // The fields that both headers share, from the version needed on.
+    const auto requireEntryFields = [&](TFieldReader& r, quint32& compressedSize) {
+        Require(r.U16() == 20 && r.U16() == 0x0800 && r.U16() == 8, "version 2.0, UTF-8 name, deflate");
+        Require(r.U16() == entry.Stamp.Time && r.U16() == entry.Stamp.Date, "the stamp as given");
+        Require(r.U32() == crc, "the CRC of the content");
+        compressedSize = r.U32();
+        Require(r.U32() == static_cast<quint32>(entry.Content.size()), "the size of the content");
+        Require(r.U16() == name.size() && r.U16() == 0, "the name's byte count and no extra field");
+    };
+
+    TFieldReader local(archive, 0);
+    quint32 compressedSize = 0;
+    Require(local.U32() == 0x04034B50, "a local file header first");
+    requireEntryFields(local, compressedSize);
+    Require(local.Take(name.size()) == name, "the name as UTF-8");
+    Require(Inflate(local.Take(compressedSize), entry.Content.size()) == entry.Content,
+            "the entry inflates to the content");
+
+    const qint64 directory = local.At();
+    TFieldReader central(archive, directory);
+    quint32 centralCompressedSize = 0;
+    Require(central.U32() == 0x02014B50 && central.U16() == 20, "a central header made by version 2.0");
+    requireEntryFields(central, centralCompressedSize);
+    Require(centralCompressedSize == compressedSize, "both headers give the same compressed size");
+    Require(central.U16() == 0 && central.U16() == 0 && central.U16() == 0, "no comment, disk 0, no internal flags");
+    Require(central.U32() == entry.Attributes && central.U32() == 0, "the attributes, and the entry at offset 0");
+    Require(central.Take(name.size()) == name, "the name again");
+
+    TFieldReader end(archive, central.At());
+    Require(end.U32() == 0x06054B50 && end.U16() == 0 && end.U16() == 0, "an end record on disk 0");
+    Require(end.U16() == 1 && end.U16() == 1, "one entry");
+    Require(end.U32() == central.At() - directory && end.U32() == directory, "where the directory lies");
+    Require(end.U16() == 0 && end.At() == archive.size(), "no comment and nothing after the end record");
+}
+
+QByteArray Input(TDosDateTime stamp, quint32 attributes, const QByteArray& name, std::optional<quint32> capacity,
+                 const QByteArray& content, TShape shape = TShape::Raw, quint16 amount = 0)
+{
+    QByteArray input;
+    QDataStream out(&input, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out << stamp.Time << stamp.Date << attributes << static_cast<quint8>(name.size());
+    out.writeRawData(name.constData(), static_cast<int>(name.size()));
+    out << static_cast<quint8>(capacity ? 1 : 0) << capacity.value_or(0) << static_cast<quint8>(shape) << amount;
+    out.writeRawData(content.constData(), static_cast<int>(content.size()));
+    return input;
+}
+
+} // namespace
+
+void RunKmzWriter(QByteArrayView input)
+{
+    const TEntryInput entry = Parse(input);
+    QBuffer unlimited;
+    const QByteArray archive = Zip(entry, unlimited);
+    RequireArchiveOf(archive, entry);
+    if (!entry.Capacity)
+        return;
+
+    TLimitedBuffer limited(*entry.Capacity);
+    try {
+        Require(Zip(entry, limited) == archive && archive.size() <= *entry.Capacity,
+                "an archive that fits is written in full");
+    } catch (const Error& e) {
+        Require(e.Message() == ErrorText::StreamWrite() && archive.size() > *entry.Capacity,
+                "only an archive that does not fit fails, with a write error");
+    }
+}
+
+QList<QByteArray> KmzWriterSeeds()
+{
+    const TDosDateTime stamp{0x74BD, 0x5267};
+    const QByteArray kml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+                           "<kml xmlns=\"http://www.opengis.net/kml/2.2\"><Document><name>Haven</name>"
+                           "<Placemark><Point><coordinates>3.57,51.44,0</coordinates></Point></Placemark>"
+                           "</Document></kml>\r\n";
+    return {Input(stamp, 0x20, "Haven.kml", std::nullopt, kml),
+            Input({}, 0, QByteArray(), std::nullopt, QByteArray()),
+            Input(stamp, 0x20, "Z\xC3\xBC" "dwest \xE2\x82\xAC.kml", std::nullopt, kml, TShape::Repeated, 200),
+            Input(stamp, 0x21, "ruis.bin", std::nullopt, "x", TShape::Noise, 30000),
+            Input(stamp, 0x21, "ruis.bin", 70000, "y", TShape::Noise, 20000),
+            Input(stamp, 0x20, "Haven.kml", 90, kml)};
+}

@@ -1,0 +1,434 @@
+// Layer files of every version, cut short at every byte or damaged in one
+// field: the load keeps exactly the points complete before the damage and
+// no error escapes it.
+#include "geo/uEasyCrypt.h"
+#include "geo/uGeoObjects.h"
+#include "geo/uStreamUtils.h"
+#include "platform/CodePage.h"
+#include "support/TestSupport.h"
+#include "util/Error.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <limits>
+#include <map>
+#include <optional>
+#include <string>
+
+namespace {
+
+constexpr quint16 kVersions[] = {0, 1, 2, 3, 4, 5, 6};
+constexpr int kDamagedPoint = 1; // the scrambled one, between two others
+
+QByteArray Written(const std::function<void(QIODevice&)>& write)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    write(buffer);
+    return buffer.data();
+}
+
+QByteArray Int32(qint32 value)
+{
+    return Written([=](QIODevice& s) { WriteInteger(s, value); });
+}
+
+QByteArray Text(const QByteArray& text)
+{
+    return Written([&](QIODevice& s) { WriteString(s, text); });
+}
+
+QByteArray Text8(const QByteArray& text)
+{
+    return Written([&](QIODevice& s) { WriteString8(s, text); });
+}
+
+const QByteArray kNaN = Written([](QIODevice& s) { WriteDouble(s, std::numeric_limits<double>::quiet_NaN()); });
+
+// Metadata of every kind and three points; the middle one is scrambled.
+std::unique_ptr<TGeoList> Sample()
+{
+    auto layer = std::make_unique<TGeoList>();
+    layer->setCaption(QStringLiteral("Zeeland \u00EB"));
+    layer->setCategory(QStringLiteral("Vaargebied"));
+    layer->setDateCreated(45000.25);
+    layer->Description().Lines = {QStringLiteral("regel 1"), QStringLiteral("regel 2")};
+    layer->Tags().Lines = {QStringLiteral("zee haven")};
+    layer->Notes().Lines = {QStringLiteral("notitie")};
+    layer->Colofon().Lines = {QStringLiteral("\u00A9 Ostrelon")};
+    layer->setCanEdit(false);
+
+    const auto add = [&](const QString& caption, double lat, double lon) {
+        TGeoPoint* point = layer->Add();
+        point->setCaption(caption);
+        point->setTags("boei");
+        point->setText("Kade \x80 5");
+        point->setLatitude(lat);
+        point->setLongitude(lon);
+        return point;
+    };
+    add(QStringLiteral("Boei 1"), 51.5, 3.6)->setCanDelete(false);
+    add(QStringLiteral("Haven"), 51.44, 3.57)->setEncrypt(true);
+    add(QStringLiteral("Sluis \u00E9\u20AC"), -33.9, 18.4)->setCanEdit(false);
+    return layer;
+}
+
+// A layer file written field by field, with where every field lies: "kind",
+// "version", "class", "guid", "created", "category", "caption", the lists,
+// "candelete", "canedit", "count", and per point "point N guid" and so on.
+class LayerImage {
+public:
+    struct Span {
+        qsizetype Begin;
+        qsizetype End;
+    };
+
+    LayerImage(const TGeoList& layer, quint16 version)
+    {
+        fBuffer.open(QIODevice::WriteOnly);
+        Add("kind", [&](QIODevice& s) { WriteString8(s, layer.FileVersion().FileID()); });
+        Add("version", [&](QIODevice& s) { WriteWord(s, version); });
+        Add("class", [&](QIODevice& s) { WriteString8(s, layer.FileVersion().ClassName()); });
+        Add("guid", [&](QIODevice& s) { WriteGUID(s, layer.GUID()); });
+        Add("created", [&](QIODevice& s) { WriteDateTime(s, layer.DateCreated()); });
+        if (version != 0)
+            Add("category", [&](QIODevice& s) { WriteString(s, ToAnsi(layer.Category())); });
+        Add("caption", [&](QIODevice& s) { WriteString(s, ToAnsi(layer.Caption())); });
+        Add("description", [&](QIODevice& s) { WriteStringList(s, &layer.Description()); });
+        Add("tags", [&](QIODevice& s) { WriteStringList(s, &layer.Tags()); });
+        Add("notes", [&](QIODevice& s) { WriteStringList(s, &layer.Notes()); });
+        Add("colofon", [&](QIODevice& s) { WriteStringList(s, &layer.Colofon()); });
+        if (version != 0) {
+            Add("candelete", [&](QIODevice& s) { WriteBoolean(s, layer.CanDelete()); });
+            Add("canedit", [&](QIODevice& s) { WriteBoolean(s, layer.CanEdit()); });
+        }
+        Add("count", [&](QIODevice& s) { WriteInteger(s, layer.Count()); });
+        for (int i = 0; i < layer.Count(); ++i) {
+            AddPoint(*layer.GetItem(i), "point " + std::to_string(i + 1) + " ", version);
+            fRecordEnds.push_back(fBuffer.pos());
+        }
+    }
+
+    const QByteArray& Bytes() const { return fBuffer.data(); }
+    bool Has(const std::string& field) const { return fFields.contains(field); }
+    Span At(const std::string& field) const { return fFields.at(field); }
+
+    QByteArray Replaced(const std::string& field, const QByteArray& bytes) const
+    {
+        const Span span = At(field);
+        return QByteArray(Bytes()).replace(span.Begin, span.End - span.Begin, bytes);
+    }
+
+    // The number of point records that end at or before the offset.
+    int RecordsBefore(qsizetype offset) const
+    {
+        return static_cast<int>(std::ranges::count_if(fRecordEnds, [=](qsizetype end) { return end <= offset; }));
+    }
+
+private:
+    void Add(const std::string& field, const std::function<void(QIODevice&)>& write)
+    {
+        const qsizetype begin = fBuffer.pos();
+        write(fBuffer);
+        fFields[field] = {begin, fBuffer.pos()};
+    }
+
+    void AddPoint(const TGeoPoint& point, const std::string& prefix, quint16 version)
+    {
+        const auto text = [&](QIODevice& s, const QByteArray& t) { WriteString(s, point.Encrypt() ? AnsiCode(t) : t); };
+        Add(prefix + "guid", [&](QIODevice& s) { WriteGUID(s, point.GUID()); });
+        Add(prefix + "encrypt", [&](QIODevice& s) { WriteBoolean(s, point.Encrypt()); });
+        Add(prefix + "created", [&](QIODevice& s) { WriteDateTime(s, point.DateCreated()); });
+        Add(prefix + "changed", [&](QIODevice& s) { WriteDateTime(s, point.DateChanged()); });
+        Add(prefix + "tags", [&](QIODevice& s) { text(s, point.Tags()); });
+        Add(prefix + "text", [&](QIODevice& s) { text(s, point.Text()); });
+        Add(prefix + "caption", [&](QIODevice& s) { text(s, ToAnsi(point.Caption())); });
+        Add(prefix + "latitude", [&](QIODevice& s) { WriteDouble(s, point.Latitude()); });
+        Add(prefix + "longitude", [&](QIODevice& s) { WriteDouble(s, point.Longitude()); });
+        if (version != 0) {
+            Add(prefix + "candelete", [&](QIODevice& s) { WriteBoolean(s, point.CanDelete()); });
+            Add(prefix + "canedit", [&](QIODevice& s) { WriteBoolean(s, point.CanEdit()); });
+        }
+    }
+
+    QBuffer fBuffer;
+    std::map<std::string, Span> fFields;
+    std::vector<qsizetype> fRecordEnds;
+};
+
+QString StreamLoadError(const QByteArray& bytes)
+{
+    QByteArray data = bytes;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    TGeoList layer;
+    try {
+        layer.LoadFromStream(buffer);
+    } catch (const Error& e) {
+        return e.Message();
+    }
+    return {};
+}
+
+void ExpectSamePoint(const TGeoPoint& loaded, const TGeoPoint& saved, quint16 version)
+{
+    if (version == 0 || version >= 6) {
+        EXPECT_EQ(loaded.GUID(), saved.GUID());
+    }
+    EXPECT_EQ(loaded.Caption(), saved.Caption());
+    EXPECT_EQ(loaded.Tags(), saved.Tags());
+    EXPECT_EQ(loaded.Text(), saved.Text());
+    EXPECT_EQ(loaded.Latitude(), saved.Latitude());
+    EXPECT_EQ(loaded.Longitude(), saved.Longitude());
+    EXPECT_EQ(loaded.Encrypt(), saved.Encrypt());
+    EXPECT_EQ(loaded.DateCreated(), saved.DateCreated());
+    EXPECT_EQ(loaded.DateChanged(), saved.DateChanged());
+    EXPECT_EQ(loaded.CanDelete(), version == 0 || saved.CanDelete());
+    EXPECT_EQ(loaded.CanEdit(), version == 0 || saved.CanEdit());
+}
+
+// What LoadFromFile made of a damaged file.
+struct Loaded {
+    std::unique_ptr<TGeoList> layer = std::make_unique<TGeoList>();
+    int afterLoad = 0;
+};
+
+class DamagedLayer : public ::testing::TestWithParam<quint16> {
+protected:
+    // Loads the bytes through a file; an error that escapes fails the test.
+    Loaded LoadFile(const QByteArray& bytes) const
+    {
+        const QString path = fDir.filePath(QStringLiteral("damaged.lay"));
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        EXPECT_EQ(file.write(bytes), bytes.size());
+        file.close();
+        Loaded loaded;
+        loaded.layer->setOnAfterLoad([&loaded](TGeoList&) { ++loaded.afterLoad; });
+        EXPECT_NO_THROW(loaded.layer->LoadFromFile(path));
+        loaded.layer->setOnAfterLoad(nullptr);
+        const bool taken = loaded.layer->Filename() == path;
+        EXPECT_EQ(loaded.afterLoad, taken ? 1 : 0);
+        EXPECT_FALSE(loaded.layer->HasChanged());
+        return loaded;
+    }
+
+    // The loaded points are the sample's first ones, except `skip`.
+    static void ExpectSamplePoints(const TGeoList& layer, int count, const TGeoList& sample, quint16 version,
+                                   int skip = -1)
+    {
+        ASSERT_EQ(layer.Count(), count);
+        for (int i = 0; i < count; ++i) {
+            SCOPED_TRACE(i);
+            if (i != skip)
+                ExpectSamePoint(*layer.GetItem(i), *sample.GetItem(i), version);
+        }
+    }
+
+    QTemporaryDir fDir;
+};
+
+// ---------------------------------------------------------------- truncation
+
+TEST_P(DamagedLayer, EveryCutKeepsThePointsCompleteBeforeIt)
+{
+    const quint16 version = GetParam();
+    const auto sample = Sample();
+    const LayerImage image(*sample, version);
+    ASSERT_EQ(image.Bytes(), Written([&](QIODevice& s) { sample->SaveToStream(s, version, false); }));
+
+    for (qsizetype cut = 0; cut <= image.Bytes().size(); ++cut) {
+        SCOPED_TRACE(cut);
+        const QByteArray prefix = image.Bytes().left(cut);
+        const Loaded loaded = LoadFile(prefix);
+        const bool kindComplete = cut >= image.At("kind").End;
+        EXPECT_EQ(loaded.afterLoad, kindComplete ? 1 : 0);
+        ExpectSamplePoints(*loaded.layer, kindComplete ? image.RecordsBefore(cut) : 0, *sample, version);
+        EXPECT_EQ(StreamLoadError(prefix), cut < image.Bytes().size() ? ErrorText::StreamRead() : QString());
+    }
+}
+
+// ------------------------------------------------------------ single fields
+
+enum class Outcome {
+    Harmless,  // everything loads
+    Stops,     // the load stops at the field with the error
+    NotALayer, // the file is passed over
+};
+
+struct Corruption {
+    const char* name;
+    const char* field; // "point" stands for the damaged point
+    QByteArray bytes;  // in place of the field's
+    Outcome outcome;
+    QString error;
+    std::optional<int> points = std::nullopt; // else all, or those before the field
+    quint16 fromVersion = 0;
+    bool onlyTheGuidText = false; // harmless where the point GUID is skipped
+};
+
+QString NoGuid(const char* text) { return QStringLiteral("'%1' is not a valid GUID value").arg(QLatin1String(text)); }
+
+const QString kRead = ErrorText::StreamRead();
+const QString kRange = ErrorText::RangeCheck();
+const QString kArgument = ErrorText::ArgumentOutOfRange();
+const QString kNone;
+
+const Corruption kCorruptions[] = {
+    {"empty kind", "kind", Text8(""), Outcome::NotALayer, kNone},
+    {"route kind", "kind", Text8("ROUTE"), Outcome::NotALayer, kNone},
+    {"kind LAYER", "kind", Text8("LAYER"), Outcome::Harmless, kNone},
+    {"long kind", "kind", Text8("L-GEOGRAFIE"), Outcome::Harmless, kNone},
+    {"unknown newer version", "version", Hex("FF FF"), Outcome::Harmless, kNone, {}, 1},
+    {"version 7", "version", Hex("07 00"), Outcome::Harmless, kNone, {}, 1},
+    {"empty class", "class", Text8(""), Outcome::Harmless, kNone},
+    {"class over 25 characters", "class", Text8(QByteArray(40, 'K')), Outcome::Harmless, kNone},
+    {"lower-case GUID", "guid", Text("{12345678-9abc-def0-0123-456789abcdef}"), Outcome::Harmless, kNone},
+    {"GUID without braces", "guid", Text("12345678-9ABC-DEF0-0123-456789ABCDEF"), Outcome::Stops,
+     NoGuid("12345678-9ABC-DEF0-0123-456789ABCDEF")},
+    {"GUID with a G", "guid", Text("{12345678-9ABC-DEF0-0123-456789ABCDEG}"), Outcome::Stops,
+     NoGuid("{12345678-9ABC-DEF0-0123-456789ABCDEG}")},
+    {"empty GUID", "guid", Text(""), Outcome::Stops, NoGuid("")},
+    {"GUID count beyond the file", "guid", Int32(0x7FFFFFFF), Outcome::Stops, kRead},
+    {"GUID count of 2^31", "guid", Int32(std::numeric_limits<qint32>::min()), Outcome::Stops, kRange},
+    {"GUID count of 2^32-1", "guid", Int32(-1), Outcome::Stops, kRange},
+    {"creation time not a number", "created", kNaN, Outcome::Harmless, kNone},
+    {"category count beyond the file", "category", Int32(0x7FFFFFFF) + "Vaargebied", Outcome::Stops, kRead},
+    {"caption count of 2^31", "caption", Int32(std::numeric_limits<qint32>::min()), Outcome::Stops, kRange},
+    {"negative description count", "description", Int32(-1), Outcome::Stops, kRange},
+    {"tags count beyond the file", "tags", Int32(0x7FFFFFF0), Outcome::Stops, kRead},
+    {"odd UTF-16 notes", "notes", Int32(5) + Hex("FF FE 41 00 42"), Outcome::Harmless, kNone},
+    {"lowest colofon count", "colofon", Int32(std::numeric_limits<qint32>::min()), Outcome::Stops, kRange},
+    {"flag byte 2", "candelete", Hex("02"), Outcome::Harmless, kNone},
+    {"negative point count", "count", Int32(-1), Outcome::Stops, kArgument},
+    {"lowest point count", "count", Int32(std::numeric_limits<qint32>::min()), Outcome::Stops, kArgument},
+    {"point count 0", "count", Int32(0), Outcome::Harmless, kNone, 0},
+    {"point count 1", "count", Int32(1), Outcome::Harmless, kNone, 1},
+    {"point count 4", "count", Int32(4), Outcome::Stops, kRead, 3},
+    {"point count two billion", "count", Int32(2000000000), Outcome::Stops, kRead, 3},
+
+    {"point GUID not a GUID", "point guid", Text("geen guid"), Outcome::Stops, NoGuid("geen guid"), {}, 0, true},
+    {"empty point GUID", "point guid", Text(""), Outcome::Stops, NoGuid(""), {}, 0, true},
+    {"lower-case point GUID", "point guid", Text("{12345678-9abc-def0-0123-456789abcdef}"), Outcome::Harmless, kNone},
+    {"point GUID count beyond the file", "point guid", Int32(0x7FFFFFFF), Outcome::Stops, kRead},
+    {"point GUID count of 2^31", "point guid", Int32(std::numeric_limits<qint32>::min()), Outcome::Stops, kRange},
+    {"scrambling flag cleared", "point encrypt", Hex("00"), Outcome::Harmless, kNone},
+    {"scrambling flag byte 2", "point encrypt", Hex("02"), Outcome::Harmless, kNone},
+    {"point time not a number", "point changed", kNaN, Outcome::Harmless, kNone},
+    {"point tags count beyond the file", "point tags", Int32(0x7FFFFFFF), Outcome::Stops, kRead},
+    {"point text count of 2^32-1", "point text", Int32(-1), Outcome::Stops, kRange},
+    {"scrambled caption over 65,535 bytes", "point caption", Text(QByteArray(70000, 'x')), Outcome::Stops, kRange},
+    {"point caption count beyond the file", "point caption", Int32(0x7FFFFFFF), Outcome::Stops, kRead},
+    {"latitude not a number", "point latitude", kNaN, Outcome::Harmless, kNone},
+    {"point flag byte 255", "point canedit", Hex("FF"), Outcome::Harmless, kNone},
+};
+
+TEST_P(DamagedLayer, OneDamagedFieldKeepsThePointsCompleteBeforeIt)
+{
+    const quint16 version = GetParam();
+    const auto sample = Sample();
+    const LayerImage image(*sample, version);
+    const std::string damagedPoint = "point " + std::to_string(kDamagedPoint + 1);
+    for (const Corruption& c : kCorruptions) {
+        std::string field = c.field;
+        if (field.starts_with("point"))
+            field.replace(0, 5, damagedPoint);
+        if (version < c.fromVersion || !image.Has(field))
+            continue;
+        SCOPED_TRACE(c.name);
+        const bool skipped = c.onlyTheGuidText && version >= 1 && version <= 5;
+        const Outcome outcome = skipped ? Outcome::Harmless : c.outcome;
+        const QByteArray damaged = image.Replaced(field, c.bytes);
+
+        const Loaded loaded = LoadFile(damaged);
+        EXPECT_EQ(loaded.afterLoad, outcome == Outcome::NotALayer ? 0 : 1);
+        if (outcome == Outcome::NotALayer) {
+            EXPECT_EQ(loaded.layer->Count(), 0);
+            continue;
+        }
+        const int all = sample->Count();
+        const int before = image.RecordsBefore(image.At(field).Begin);
+        const int points = c.points.value_or(outcome == Outcome::Harmless ? all : before);
+        const int skip = field.starts_with(damagedPoint) ? kDamagedPoint : -1;
+        ExpectSamplePoints(*loaded.layer, points, *sample, version, skip);
+        EXPECT_EQ(StreamLoadError(damaged), skipped ? kNone : c.error);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryVersion, DamagedLayer, ::testing::ValuesIn(kVersions),
+                         [](const auto& info) { return "Version" + std::to_string(info.param); });
+
+// ------------------------------------------------------ former fuzz findings
+
+// A UTF-8 description block of three marks and five NULs, then the end of the
+// file: the first mark says UTF-8, the other two are text and stay when the
+// layer is saved again.
+TEST(FormerFuzzFindings, MarksAfterTheFirstInATextBlockAreText)
+{
+    const QString path = QStringLiteral(FUZZ_FIXTURES "/layer_stream/description-utf8-three-byte-order-marks");
+    TGeoList layer;
+    layer.LoadFromFile(path);
+    ASSERT_EQ(layer.Filename(), path);
+    const QString line = QStringLiteral("\uFEFF\uFEFF") + QString(5, QChar(0));
+    EXPECT_EQ(layer.Description().Lines, QStringList{line});
+    EXPECT_EQ(layer.Description().Encoding, TTextEncoding::Utf8);
+    EXPECT_EQ(layer.Count(), 0);
+
+    TGeoList again;
+    QByteArray saved = Written([&](QIODevice& s) { layer.SaveToStream(s, 6, false); });
+    QBuffer buffer(&saved);
+    buffer.open(QIODevice::ReadOnly);
+    again.LoadFromStream(buffer);
+    EXPECT_EQ(again.Description().Lines, QStringList{line});
+}
+
+// ------------------------------------------------------------------- memory
+
+// The point count and peak memory growth, in KiB, of loading the file in a
+// process of its own.
+struct Peak {
+    int points = -1;
+    qint64 resident = 0;
+    qint64 virtualSize = 0;
+};
+
+Peak LoadInOwnProcess(const QString& path)
+{
+    QProcess process;
+    process.start(QStringLiteral(LAYER_LOAD_PEAK_TOOL), {path});
+    if (!process.waitForFinished(60000))
+        return {};
+    const QList<QByteArray> fields = process.readAllStandardOutput().simplified().split(' ');
+    if (fields.size() != 3)
+        return {};
+    return {fields[0].toInt(), fields[1].toLongLong(), fields[2].toLongLong()};
+}
+
+TEST(DamagedLayerMemory, TwoBillionPointsClaimedThreePresentLoadInLittleMemory)
+{
+    const QTemporaryDir dir;
+    const LayerImage image(*Sample(), 6);
+    const auto write = [&](const QString& name, const QByteArray& bytes) {
+        QFile file(dir.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return file.fileName();
+    };
+    const Peak healthy = LoadInOwnProcess(write(QStringLiteral("healthy.lay"), image.Bytes()));
+    const Peak damaged =
+        LoadInOwnProcess(write(QStringLiteral("damaged.lay"), image.Replaced("count", Int32(2000000000))));
+    ASSERT_EQ(healthy.points, 3);
+    ASSERT_EQ(damaged.points, 3);
+    // A list reserved for the claimed count would take 16 GB of address space.
+    constexpr qint64 kSlackKiB = 16 * 1024;
+    EXPECT_LE(damaged.resident, healthy.resident + kSlackKiB);
+    EXPECT_LE(damaged.virtualSize, healthy.virtualSize + kSlackKiB);
+}
+
+} // namespace
