@@ -13,6 +13,8 @@ constexpr std::array kTargets{
     TFuzzTarget{"layer_file", RunLayerFile, LayerSeeds},
     TFuzzTarget{"stream_primitives", RunStreamPrimitives, StreamPrimitiveSeeds},
     TFuzzTarget{"kmz_writer", RunKmzWriter, KmzWriterSeeds},
+    TFuzzTarget{"route", RunRoute, RouteSeeds},
+    TFuzzTarget{"route_kmz", RunRouteKmz, RouteSeeds},
 };
 
 } // namespace

@@ -5,6 +5,8 @@
 #include <QList>
 
 class Error;
+class TGeoList;
+struct TDosDateTime;
 
 #include <span>
 #include <stdexcept>
@@ -32,11 +34,27 @@ void Require(bool kept, const char* promise);
 // while reading: a short stream, an impossible count or a malformed GUID.
 void RequireReadError(const Error& error);
 
-// Every target, in the order the fuzz script runs them. Route and KML
-// targets join this table (and the list in fuzz/CMakeLists.txt).
+// Every target, in the order the fuzz script runs them. A new target joins
+// this table and the list in fuzz/CMakeLists.txt.
 std::span<const TFuzzTarget> FuzzTargets();
 // Raises std::invalid_argument for a name the table lacks.
 const TFuzzTarget& FuzzTargetNamed(std::string_view name);
+
+// Loads a layer or route from a buffer over the bytes; damage ends the load
+// with a read error, which is absorbed.
+void LoadAbsorbingDamage(TGeoList& layer, QByteArrayView bytes);
+// Loads what our own writer made; any error is a finding.
+void LoadSaved(TGeoList& layer, const QByteArray& image);
+QByteArray Saved(const TGeoList& layer, quint16 version);
+// The version to write a loaded layer back in: version 0 has a layout of its
+// own; every other version is written as the newest, which, unlike versions
+// 1 to 5, keeps the point GUIDs it reads.
+quint16 RewriteVersion(const TGeoList& layer);
+// Raises TFuzzFinding unless `archive` is a ZIP archive of one deflated entry
+// holding `content` under `name`, with that stamp and those attributes, its
+// CRC-32 and sizes agreeing in both headers.
+void RequireArchiveOf(const QByteArray& archive, const QString& name, const QByteArray& content,
+                      const TDosDateTime& stamp, quint32 attributes);
 
 // The bodies, one unit per area.
 void RunLayerStream(QByteArrayView input);
@@ -46,3 +64,6 @@ void RunStreamPrimitives(QByteArrayView input);
 QList<QByteArray> StreamPrimitiveSeeds();
 void RunKmzWriter(QByteArrayView input);
 QList<QByteArray> KmzWriterSeeds();
+void RunRoute(QByteArrayView input);
+void RunRouteKmz(QByteArrayView input);
+QList<QByteArray> RouteSeeds();

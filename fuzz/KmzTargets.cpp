@@ -142,47 +142,6 @@ QByteArray Inflate(QByteArrayView compressed, qint64 expectedSize)
     return out;
 }
 
-void RequireArchiveOf(const QByteArray& archive, const TEntryInput& entry)
-{
-    const QByteArray name = entry.Name.toUtf8();
-    const auto crc = static_cast<quint32>(
-        crc32(0, reinterpret_cast<const Bytef*>(entry.Content.constData()), static_cast<uInt>(entry.Content.size())));
-
-    // The fields that both headers share, from the version needed on.
-    const auto requireEntryFields = [&](TFieldReader& r, quint32& compressedSize) {
-        Require(r.U16() == 20 && r.U16() == 0x0800 && r.U16() == 8, "version 2.0, UTF-8 name, deflate");
-        Require(r.U16() == entry.Stamp.Time && r.U16() == entry.Stamp.Date, "the stamp as given");
-        Require(r.U32() == crc, "the CRC of the content");
-        compressedSize = r.U32();
-        Require(r.U32() == static_cast<quint32>(entry.Content.size()), "the size of the content");
-        Require(r.U16() == name.size() && r.U16() == 0, "the name's byte count and no extra field");
-    };
-
-    TFieldReader local(archive, 0);
-    quint32 compressedSize = 0;
-    Require(local.U32() == 0x04034B50, "a local file header first");
-    requireEntryFields(local, compressedSize);
-    Require(local.Take(name.size()) == name, "the name as UTF-8");
-    Require(Inflate(local.Take(compressedSize), entry.Content.size()) == entry.Content,
-            "the entry inflates to the content");
-
-    const qint64 directory = local.At();
-    TFieldReader central(archive, directory);
-    quint32 centralCompressedSize = 0;
-    Require(central.U32() == 0x02014B50 && central.U16() == 20, "a central header made by version 2.0");
-    requireEntryFields(central, centralCompressedSize);
-    Require(centralCompressedSize == compressedSize, "both headers give the same compressed size");
-    Require(central.U16() == 0 && central.U16() == 0 && central.U16() == 0, "no comment, disk 0, no internal flags");
-    Require(central.U32() == entry.Attributes && central.U32() == 0, "the attributes, and the entry at offset 0");
-    Require(central.Take(name.size()) == name, "the name again");
-
-    TFieldReader end(archive, central.At());
-    Require(end.U32() == 0x06054B50 && end.U16() == 0 && end.U16() == 0, "an end record on disk 0");
-    Require(end.U16() == 1 && end.U16() == 1, "one entry");
-    Require(end.U32() == central.At() - directory && end.U32() == directory, "where the directory lies");
-    Require(end.U16() == 0 && end.At() == archive.size(), "no comment and nothing after the end record");
-}
-
 QByteArray Input(TDosDateTime stamp, quint32 attributes, const QByteArray& name, std::optional<quint32> capacity,
                  const QByteArray& content, TShape shape = TShape::Raw, quint16 amount = 0)
 {
@@ -198,12 +157,54 @@ QByteArray Input(TDosDateTime stamp, quint32 attributes, const QByteArray& name,
 
 } // namespace
 
+void RequireArchiveOf(const QByteArray& archive, const QString& entryName, const QByteArray& content,
+                      const TDosDateTime& stamp, quint32 attributes)
+{
+    const QByteArray name = entryName.toUtf8();
+    const auto crc = static_cast<quint32>(
+        crc32(0, reinterpret_cast<const Bytef*>(content.constData()), static_cast<uInt>(content.size())));
+
+    // The fields that both headers share, from the version needed on.
+    const auto requireEntryFields = [&](TFieldReader& r, quint32& compressedSize) {
+        Require(r.U16() == 20 && r.U16() == 0x0800 && r.U16() == 8, "version 2.0, UTF-8 name, deflate");
+        Require(r.U16() == stamp.Time && r.U16() == stamp.Date, "the stamp as given");
+        Require(r.U32() == crc, "the CRC of the content");
+        compressedSize = r.U32();
+        Require(r.U32() == static_cast<quint32>(content.size()), "the size of the content");
+        Require(r.U16() == name.size() && r.U16() == 0, "the name's byte count and no extra field");
+    };
+
+    TFieldReader local(archive, 0);
+    quint32 compressedSize = 0;
+    Require(local.U32() == 0x04034B50, "a local file header first");
+    requireEntryFields(local, compressedSize);
+    Require(local.Take(name.size()) == name, "the name as UTF-8");
+    Require(Inflate(local.Take(compressedSize), content.size()) == content,
+            "the entry inflates to the content");
+
+    const qint64 directory = local.At();
+    TFieldReader central(archive, directory);
+    quint32 centralCompressedSize = 0;
+    Require(central.U32() == 0x02014B50 && central.U16() == 20, "a central header made by version 2.0");
+    requireEntryFields(central, centralCompressedSize);
+    Require(centralCompressedSize == compressedSize, "both headers give the same compressed size");
+    Require(central.U16() == 0 && central.U16() == 0 && central.U16() == 0, "no comment, disk 0, no internal flags");
+    Require(central.U32() == attributes && central.U32() == 0, "the attributes, and the entry at offset 0");
+    Require(central.Take(name.size()) == name, "the name again");
+
+    TFieldReader end(archive, central.At());
+    Require(end.U32() == 0x06054B50 && end.U16() == 0 && end.U16() == 0, "an end record on disk 0");
+    Require(end.U16() == 1 && end.U16() == 1, "one entry");
+    Require(end.U32() == central.At() - directory && end.U32() == directory, "where the directory lies");
+    Require(end.U16() == 0 && end.At() == archive.size(), "no comment and nothing after the end record");
+}
+
 void RunKmzWriter(QByteArrayView input)
 {
     const TEntryInput entry = Parse(input);
     QBuffer unlimited;
     const QByteArray archive = Zip(entry, unlimited);
-    RequireArchiveOf(archive, entry);
+    RequireArchiveOf(archive, entry.Name, entry.Content, entry.Stamp, entry.Attributes);
     if (!entry.Capacity)
         return;
 

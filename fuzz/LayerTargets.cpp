@@ -9,8 +9,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-namespace {
-
 QByteArray Saved(const TGeoList& layer, quint16 version)
 {
     QBuffer buffer;
@@ -19,7 +17,6 @@ QByteArray Saved(const TGeoList& layer, quint16 version)
     return buffer.data();
 }
 
-// Loads from a buffer over the bytes; damage ends the load with a read error.
 void LoadAbsorbingDamage(TGeoList& layer, QByteArrayView bytes)
 {
     QByteArray data = QByteArray::fromRawData(bytes.data(), bytes.size());
@@ -32,9 +29,21 @@ void LoadAbsorbingDamage(TGeoList& layer, QByteArrayView bytes)
     }
 }
 
-// Version 0 has a layout of its own; every other version is written as the
-// newest, which, unlike versions 1 to 5, keeps the point GUIDs it reads.
+void LoadSaved(TGeoList& layer, const QByteArray& image)
+{
+    try {
+        QByteArray data = image;
+        QBuffer buffer(&data);
+        buffer.open(QIODevice::ReadOnly);
+        layer.LoadFromStream(buffer);
+    } catch (const Error& e) {
+        throw TFuzzFinding("a saved layer loads again: " + e.Message().toStdString());
+    }
+}
+
 quint16 RewriteVersion(const TGeoList& layer) { return layer.FileVersion().ID() == 0 ? 0 : 6; }
+
+namespace {
 
 void SetSampleMetadata(TGeoList& layer)
 {
@@ -80,14 +89,7 @@ void RunLayerStream(QByteArrayView input)
     const quint16 version = RewriteVersion(layer);
     const QByteArray image = Saved(layer, version);
     TGeoList again;
-    try {
-        QByteArray data = image;
-        QBuffer buffer(&data);
-        buffer.open(QIODevice::ReadOnly);
-        again.LoadFromStream(buffer);
-    } catch (const Error& e) {
-        throw TFuzzFinding("a saved layer loads again: " + e.Message().toStdString());
-    }
+    LoadSaved(again, image);
     Require(again.Count() == layer.Count(), "a saved layer keeps its points");
     Require(Saved(again, version) == image, "a saved layer reads back as it was written");
 }
