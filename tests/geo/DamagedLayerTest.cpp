@@ -1,10 +1,8 @@
 // Layer files of every version, cut short at every byte or damaged in one
 // field: the load keeps exactly the points complete before the damage and
 // no error escapes it.
-#include "geo/uEasyCrypt.h"
 #include "geo/uGeoObjects.h"
-#include "geo/uStreamUtils.h"
-#include "platform/CodePage.h"
+#include "support/LayerImage.h"
 #include "support/TestSupport.h"
 #include "util/Error.h"
 
@@ -15,9 +13,7 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <limits>
-#include <map>
 #include <optional>
 #include <string>
 
@@ -26,30 +22,7 @@ namespace {
 constexpr quint16 kVersions[] = {0, 1, 2, 3, 4, 5, 6};
 constexpr int kDamagedPoint = 1; // the scrambled one, between two others
 
-QByteArray Written(const std::function<void(QIODevice&)>& write)
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    write(buffer);
-    return buffer.data();
-}
-
-QByteArray Int32(qint32 value)
-{
-    return Written([=](QIODevice& s) { WriteInteger(s, value); });
-}
-
-QByteArray Text(const QByteArray& text)
-{
-    return Written([&](QIODevice& s) { WriteString(s, text); });
-}
-
-QByteArray Text8(const QByteArray& text)
-{
-    return Written([&](QIODevice& s) { WriteString8(s, text); });
-}
-
-const QByteArray kNaN = Written([](QIODevice& s) { WriteDouble(s, std::numeric_limits<double>::quiet_NaN()); });
+const QByteArray kNaN = Double(std::numeric_limits<double>::quiet_NaN());
 
 // Metadata of every kind and three points; the middle one is scrambled.
 std::unique_ptr<TGeoList> Sample()
@@ -78,89 +51,6 @@ std::unique_ptr<TGeoList> Sample()
     add(QStringLiteral("Sluis \u00E9\u20AC"), -33.9, 18.4)->setCanEdit(false);
     return layer;
 }
-
-// A layer file written field by field, with where every field lies: "kind",
-// "version", "class", "guid", "created", "category", "caption", the lists,
-// "candelete", "canedit", "count", and per point "point N guid" and so on.
-class LayerImage {
-public:
-    struct Span {
-        qsizetype Begin;
-        qsizetype End;
-    };
-
-    LayerImage(const TGeoList& layer, quint16 version)
-    {
-        fBuffer.open(QIODevice::WriteOnly);
-        Add("kind", [&](QIODevice& s) { WriteString8(s, layer.FileVersion().FileID()); });
-        Add("version", [&](QIODevice& s) { WriteWord(s, version); });
-        Add("class", [&](QIODevice& s) { WriteString8(s, layer.FileVersion().ClassName()); });
-        Add("guid", [&](QIODevice& s) { WriteGUID(s, layer.GUID()); });
-        Add("created", [&](QIODevice& s) { WriteDateTime(s, layer.DateCreated()); });
-        if (version != 0)
-            Add("category", [&](QIODevice& s) { WriteString(s, ToAnsi(layer.Category())); });
-        Add("caption", [&](QIODevice& s) { WriteString(s, ToAnsi(layer.Caption())); });
-        Add("description", [&](QIODevice& s) { WriteStringList(s, &layer.Description()); });
-        Add("tags", [&](QIODevice& s) { WriteStringList(s, &layer.Tags()); });
-        Add("notes", [&](QIODevice& s) { WriteStringList(s, &layer.Notes()); });
-        Add("colofon", [&](QIODevice& s) { WriteStringList(s, &layer.Colofon()); });
-        if (version != 0) {
-            Add("candelete", [&](QIODevice& s) { WriteBoolean(s, layer.CanDelete()); });
-            Add("canedit", [&](QIODevice& s) { WriteBoolean(s, layer.CanEdit()); });
-        }
-        Add("count", [&](QIODevice& s) { WriteInteger(s, layer.Count()); });
-        for (int i = 0; i < layer.Count(); ++i) {
-            AddPoint(*layer.GetItem(i), "point " + std::to_string(i + 1) + " ", version);
-            fRecordEnds.push_back(fBuffer.pos());
-        }
-    }
-
-    const QByteArray& Bytes() const { return fBuffer.data(); }
-    bool Has(const std::string& field) const { return fFields.contains(field); }
-    Span At(const std::string& field) const { return fFields.at(field); }
-
-    QByteArray Replaced(const std::string& field, const QByteArray& bytes) const
-    {
-        const Span span = At(field);
-        return QByteArray(Bytes()).replace(span.Begin, span.End - span.Begin, bytes);
-    }
-
-    // The number of point records that end at or before the offset.
-    int RecordsBefore(qsizetype offset) const
-    {
-        return static_cast<int>(std::ranges::count_if(fRecordEnds, [=](qsizetype end) { return end <= offset; }));
-    }
-
-private:
-    void Add(const std::string& field, const std::function<void(QIODevice&)>& write)
-    {
-        const qsizetype begin = fBuffer.pos();
-        write(fBuffer);
-        fFields[field] = {begin, fBuffer.pos()};
-    }
-
-    void AddPoint(const TGeoPoint& point, const std::string& prefix, quint16 version)
-    {
-        const auto text = [&](QIODevice& s, const QByteArray& t) { WriteString(s, point.Encrypt() ? AnsiCode(t) : t); };
-        Add(prefix + "guid", [&](QIODevice& s) { WriteGUID(s, point.GUID()); });
-        Add(prefix + "encrypt", [&](QIODevice& s) { WriteBoolean(s, point.Encrypt()); });
-        Add(prefix + "created", [&](QIODevice& s) { WriteDateTime(s, point.DateCreated()); });
-        Add(prefix + "changed", [&](QIODevice& s) { WriteDateTime(s, point.DateChanged()); });
-        Add(prefix + "tags", [&](QIODevice& s) { text(s, point.Tags()); });
-        Add(prefix + "text", [&](QIODevice& s) { text(s, point.Text()); });
-        Add(prefix + "caption", [&](QIODevice& s) { text(s, ToAnsi(point.Caption())); });
-        Add(prefix + "latitude", [&](QIODevice& s) { WriteDouble(s, point.Latitude()); });
-        Add(prefix + "longitude", [&](QIODevice& s) { WriteDouble(s, point.Longitude()); });
-        if (version != 0) {
-            Add(prefix + "candelete", [&](QIODevice& s) { WriteBoolean(s, point.CanDelete()); });
-            Add(prefix + "canedit", [&](QIODevice& s) { WriteBoolean(s, point.CanEdit()); });
-        }
-    }
-
-    QBuffer fBuffer;
-    std::map<std::string, Span> fFields;
-    std::vector<qsizetype> fRecordEnds;
-};
 
 QString StreamLoadError(const QByteArray& bytes)
 {
