@@ -26,15 +26,20 @@ QString InFolder(const QString& folder, const QString& fileName)
     return folder + u'/' + fileName;
 }
 
-void Export(const TRoute& route, const QString& kmlPath, const QString& kmzPath)
+// The .kml takes its name only after the archive has taken its own, so a
+// failure on either leaves the earlier files of both names as they were.
+void Export(const TRoute& route, const QString& kmlPath, const QString& kmzPath, const TConversionHost& host)
 {
     // Streamed: the text of a long route need not be held whole.
-    WriteSafeFile(kmlPath, [&route](QIODevice& file) { TRouteHelper::WriteKMZKovaltPath(route, file); });
-    if (!FileExists(kmlPath))
-        return;
+    TPendingFile kml(kmlPath, [&route](QIODevice& file) { TRouteHelper::WriteKMZKovaltPath(route, file); });
     TKMZWriter archive(kmzPath);
-    archive.AddFile(kmlPath, QString(), TZipMethod::Deflate);
+    archive.AddFile(kml.TemporaryPath(), ExtractFileName(kmlPath), TZipMethod::Deflate);
     archive.Release();
+    // A .kml of that name from before goes as well when the box is ticked.
+    if (host.DeleteTempFiles())
+        QFile::remove(kmlPath);
+    else
+        kml.Commit();
 }
 
 } // namespace
@@ -59,9 +64,7 @@ int ConvertRoutes(const QStringList& files, TConversionHost& host)
             host.Pause(50);
             continue;
         }
-        Export(aRoute, fTempFilename, fExportFilename);
-        if (host.DeleteTempFiles())
-            QFile::remove(fTempFilename);
+        Export(aRoute, fTempFilename, fExportFilename, host);
         host.ShowStatus(QStringLiteral("Exporteer route: ") + ExtractFileName(fExportFilename));
         host.Pause(10);
         ++dn;
