@@ -26,20 +26,15 @@ QString InFolder(const QString& folder, const QString& fileName)
     return folder + u'/' + fileName;
 }
 
-// The .kml takes its name only after the archive has taken its own, so a
-// failure on either leaves the earlier files of both names as they were.
-void Export(const TRoute& route, const QString& kmlPath, const QString& kmzPath, const TConversionHost& host)
+void Export(const TRoute& route, const QString& kmlPath, const QString& kmzPath)
 {
     // Streamed: the text of a long route need not be held whole.
-    TPendingFile kml(kmlPath, [&route](QIODevice& file) { TRouteHelper::WriteKMZKovaltPath(route, file); });
+    WriteSafeFile(kmlPath, [&route](QIODevice& file) { TRouteHelper::WriteKMZKovaltPath(route, file); });
+    if (!FileExists(kmlPath))
+        return;
     TKMZWriter archive(kmzPath);
-    archive.AddFile(kml.TemporaryPath(), ExtractFileName(kmlPath), TZipMethod::Deflate);
+    archive.AddFile(kmlPath, QString(), TZipMethod::Deflate);
     archive.Release();
-    // A .kml of that name from before goes as well when the box is ticked.
-    if (host.DeleteTempFiles())
-        QFile::remove(kmlPath);
-    else
-        kml.Commit();
 }
 
 } // namespace
@@ -64,7 +59,9 @@ int ConvertRoutes(const QStringList& files, TConversionHost& host)
             host.Pause(50);
             continue;
         }
-        Export(aRoute, fTempFilename, fExportFilename, host);
+        Export(aRoute, fTempFilename, fExportFilename);
+        if (host.DeleteTempFiles())
+            QFile::remove(fTempFilename);
         host.ShowStatus(QStringLiteral("Exporteer route: ") + ExtractFileName(fExportFilename));
         host.Pause(10);
         ++dn;

@@ -3,11 +3,6 @@
 #include "util/Error.h"
 #include "util/uCrLfWriter.h"
 
-#include <QFileInfo>
-
-#include <filesystem>
-#include <system_error>
-
 std::unique_ptr<QSaveFile> CreateSafeFile(const QString& path)
 {
     auto file = std::make_unique<QSaveFile>(path);
@@ -50,56 +45,17 @@ bool WriteFully(QIODevice& device, QByteArrayView bytes)
     return true;
 }
 
-namespace {
-
-// A failing write is reported with the file's own reason, under the name the
-// caller asked for.
-void Fill(QFileDevice& file, const QString& path, const std::function<void(QIODevice&)>& write)
-{
-    try {
-        write(file);
-    } catch (const Error&) {
-        if (file.error() == QFileDevice::NoError)
-            throw;
-        throw Error(ErrorText::CannotCreateFile(path, file.errorString()));
-    }
-}
-
-} // namespace
-
 void WriteSafeFile(const QString& path, const std::function<void(QIODevice&)>& write)
 {
     const auto file = CreateSafeFile(path);
-    Fill(*file, path, write);
+    try {
+        write(*file);
+    } catch (const Error&) {
+        if (file->error() == QFileDevice::NoError)
+            throw;
+        throw Error(ErrorText::CannotCreateFile(path, file->errorString()));
+    }
     CommitSafeFile(*file);
-}
-
-TPendingFile::TPendingFile(const QString& path, const std::function<void(QIODevice&)>& write)
-    : fPath(path), fFile(path + QStringLiteral(".XXXXXX"))
-{
-    if (!fFile.open())
-        throw Error(ErrorText::CannotCreateFile(path, fFile.errorString()));
-    Fill(fFile, path, write);
-    if (!FlushFully(fFile))
-        throw Error(ErrorText::CannotCreateFile(path, fFile.errorString()));
-}
-
-void TPendingFile::Commit()
-{
-    // A temporary file is for its owner's eyes only; the finished one gets
-    // the rights of the file it replaces, or those a new file usually has.
-    const QFileInfo old(fPath);
-    fFile.setPermissions(old.exists() ? old.permissions()
-                                      : QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
-                                            QFileDevice::ReadOther);
-    fFile.close();
-    // Qt's own rename will not replace a file; the system's does, atomically.
-    std::error_code failure;
-    std::filesystem::rename(QFile::encodeName(fFile.fileName()).toStdString(),
-                            QFile::encodeName(fPath).toStdString(), failure);
-    if (failure)
-        throw Error(ErrorText::CannotCreateFile(fPath, QString::fromLocal8Bit(failure.message())));
-    fFile.setAutoRemove(false);
 }
 
 void SaveTextFileUtf8Crlf(const QString& path, const QString& text)

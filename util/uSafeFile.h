@@ -4,7 +4,6 @@
 #include <QIODevice>
 #include <QSaveFile>
 #include <QString>
-#include <QTemporaryFile>
 
 #include <functional>
 #include <memory>
@@ -30,27 +29,6 @@ bool WriteFully(QIODevice& device, QByteArrayView bytes);
 // on the way, "Cannot create file "%s". %s" is raised with the file's reason;
 // other errors of `write` go on as they are. Either way the file is dropped.
 void WriteSafeFile(const QString& path, const std::function<void(QIODevice&)>& write);
-
-// A file that others read before it takes its name: the .kml a .kmz is packed
-// from takes its name only once the archive is in place, so a run that fails
-// on either leaves both earlier files as they were. Without Commit the
-// temporary file goes when the object does.
-class TPendingFile {
-public:
-    // Creates the file under a temporary name beside `path` and lets `write`
-    // fill it; errors as WriteSafeFile raises them, naming `path`.
-    TPendingFile(const QString& path, const std::function<void(QIODevice&)>& write);
-
-    // Where the written bytes can be read until Commit.
-    QString TemporaryPath() const { return fFile.fileName(); }
-    // Gives the file its name, replacing a file of that name in one step;
-    // raises "Cannot create file "%s". %s" when that is refused.
-    void Commit();
-
-private:
-    QString fPath;
-    QTemporaryFile fFile;
-};
 
 // The text as UTF-8 without byte-order mark, every line (split at CR LF, lone
 // CR and lone LF) followed by CR LF, the last one included.

@@ -221,7 +221,8 @@ TEST_F(Converter, TheSecondOfTwoSameNamedRoutesWins)
 
 // Faults on the way out. Every row ends the run at its first route with the
 // error naming the file that could not be made, and leaves what was there
-// before byte for byte, with no temporary file beside it.
+// before byte for byte, with no temporary file beside it; only a .kml written
+// whole before its archive failed stays, in place of the earlier one.
 enum class TargetKind { Missing, FileInTheWay, Folder };
 
 struct OutFault {
@@ -232,7 +233,7 @@ struct OutFault {
     // the .kml and the .kmz; null for no limit.
     qint64 (*cut)(qint64 kml, qint64 kmz);
     const char* failing; // the extension of the file named in the error
-    const char* reason;
+    const char* reason; // %1 for the failing file's path
 };
 
 void PrintTo(const OutFault& fault, std::ostream* os)
@@ -243,7 +244,7 @@ void PrintTo(const OutFault& fault, std::ostream* os)
 const OutFault kOutFaults[] = {
     {"MissingFolder", TargetKind::Missing, false, nullptr, ".kml", "No such file or directory"},
     {"FileWhereTheFolderShouldBe", TargetKind::FileInTheWay, false, nullptr, ".kml", "Not a directory"},
-    {"FolderNotWritable", TargetKind::Folder, true, nullptr, ".kml", "Permission denied"},
+    {"FolderNotWritable", TargetKind::Folder, true, nullptr, ".kml", "Existing file %1 is not writable"},
     {"KmlCutInItsHeader", TargetKind::Folder, false, [](qint64, qint64) -> qint64 { return 100; }, ".kml",
      "File too large"},
     {"KmlCutBeforeItsLastByte", TargetKind::Folder, false, [](qint64 kml, qint64) { return kml - 1; }, ".kml",
@@ -318,8 +319,12 @@ TEST_P(ConverterOutFault, EndsTheRunAndKeepsWhatWasThere)
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.out, QStringList{QStringLiteral("Route laden: ") + name + QStringLiteral(".rte")});
     const QString failing = target + u'/' + name + QLatin1String(fault.failing);
-    EXPECT_EQ(run.err, ErrorText::CannotCreateFile(failing, QLatin1String(fault.reason)) + QStringLiteral(".\n"));
-    EXPECT_EQ(Contents(target), before);
+    EXPECT_EQ(run.err, ErrorText::CannotCreateFile(failing, QString(QLatin1String(fault.reason)).replace(u"%1", failing)) +
+                           QStringLiteral(".\n"));
+    QMap<QString, QByteArray> expected = before;
+    if (QLatin1String(fault.failing) == QLatin1String(".kmz"))
+        expected[name + QStringLiteral(".kml")] = ReadFile(QDir(good).filePath(name + QStringLiteral(".kml")));
+    EXPECT_EQ(Contents(target), expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, ConverterOutFault, ::testing::ValuesIn(kOutFaults),

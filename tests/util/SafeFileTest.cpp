@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -102,53 +101,6 @@ TEST(SafeFile, NothingReachesTheTargetUntilCommitted)
     CommitSafeFile(*file);
     EXPECT_EQ(ReadFile(path), QByteArray("nieuw"));
     EXPECT_EQ(FolderEntries(dir.path()), QStringList{QStringLiteral("Haven.kmz")});
-}
-
-} // namespace
-
-namespace {
-
-TEST(PendingFile, ReadableBesideItsTargetAndInPlaceOnlyWhenCommitted)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("Haven.kml"));
-    WriteFile(path, "oud");
-    ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
-    const auto write = [](QIODevice& file) { file.write("nieuw"); };
-    {
-        const TPendingFile pending(path, write);
-        EXPECT_EQ(QFileInfo(pending.TemporaryPath()).path(), dir.path());
-        EXPECT_EQ(ReadFile(pending.TemporaryPath()), QByteArray("nieuw"));
-        EXPECT_EQ(ReadFile(path), QByteArray("oud"));
-    }
-    EXPECT_EQ(FolderEntries(dir.path()), QStringList{QStringLiteral("Haven.kml")});
-
-    for (const QString& target : {path, dir.filePath(QStringLiteral("Nieuw.kml"))}) {
-        const auto rights = QFileInfo::exists(target) ? QFile::permissions(target)
-                                                      : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser |
-                                                            QFile::WriteUser | QFile::ReadGroup | QFile::ReadOther;
-        TPendingFile pending(target, write);
-        pending.Commit();
-        EXPECT_EQ(ReadFile(target), QByteArray("nieuw"));
-        EXPECT_EQ(QFile::permissions(target), rights) << target.toStdString();
-    }
-    EXPECT_EQ(FolderEntries(dir.path()), (QStringList{QStringLiteral("Haven.kml"), QStringLiteral("Nieuw.kml")}));
-}
-
-TEST(PendingFile, ReportsItsTargetWhenItCannotBeMadeOrWritten)
-{
-    QTemporaryDir dir;
-    const QString missing = dir.filePath(QStringLiteral("missing/Haven.kml"));
-    EXPECT_EQ(ErrorOf([&] { TPendingFile(missing, [](QIODevice&) {}); }),
-              ErrorText::CannotCreateFile(missing, QStringLiteral("No such file or directory")));
-
-    const QString path = dir.filePath(QStringLiteral("Haven.kml"));
-    EXPECT_EQ(ErrorOf([&] {
-                  const FileSizeLimitScope diskFull(1000);
-                  TPendingFile(path, [](QIODevice& file) { file.write(QByteArray(5000, 'x')); });
-              }),
-              ErrorText::CannotCreateFile(path, QStringLiteral("File too large")));
-    EXPECT_EQ(FolderEntries(dir.path()), QStringList{});
 }
 
 } // namespace
