@@ -49,10 +49,8 @@ struct Outcome {
     QString err;
 };
 
-class Converter : public ::testing::Test {
+class Converter : public ::testing::Test, protected TempFolder {
 protected:
-    QString Path(const QString& name) const { return fDir.filePath(name); }
-
     QString WriteRoute(const QString& name, const QString& caption, const std::vector<Waypoint>& points,
                        quint16 version = 6, bool scrambled = false) const
     {
@@ -64,14 +62,6 @@ protected:
             route.Add(p.lat, p.lon, QString::fromUtf8(p.name))->setEncrypt(scrambled);
         EXPECT_TRUE(route.SaveToFile(path, version, false));
         return path;
-    }
-
-    QString WriteBytes(const QString& name, const QByteArray& bytes) const
-    {
-        QFile file(Path(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        return file.fileName();
     }
 
     // `inChild` runs in the child before the converter starts; `runAs` is a
@@ -98,8 +88,6 @@ protected:
     QString Target() const { return Path(QStringLiteral("out")); }
 
     void SetUp() override { ASSERT_TRUE(QDir().mkpath(Target())); }
-
-    QTemporaryDir fDir;
 };
 
 QByteArray Unpacked(const QString& kmz)
@@ -115,9 +103,9 @@ TEST_F(Converter, ConvertsRoutesAndPassesOverOtherFiles)
     const QStringList files = {
         WriteRoute(QStringLiteral("a.rte"), QStringLiteral("A"), kBiesbosch),
         WriteRoute(QStringLiteral("B.RTE"), QStringLiteral("B"), kBiesbosch),
-        WriteBytes(QStringLiteral("track.trk"), "ROUTE"),
+        WriteFile(QStringLiteral("track.trk"), "ROUTE"),
         Path(QStringLiteral("missing.rte")),
-        WriteBytes(QStringLiteral("notes.txt"), "x"),
+        WriteFile(QStringLiteral("notes.txt"), "x"),
         WriteRoute(QStringLiteral("c.Rte"), QStringLiteral("C"), kBiesbosch),
         WriteRoute(QStringLiteral("d.rte.bak"), QStringLiteral("D"), kBiesbosch),
     };
@@ -134,8 +122,8 @@ TEST_F(Converter, ConvertsRoutesAndPassesOverOtherFiles)
 
 TEST_F(Converter, OnlyTracksEndWithTheClosingTextAlone)
 {
-    const Outcome run = Convert({QStringLiteral("--target"), Target(), WriteBytes(QStringLiteral("1.trk"), "x"),
-                             WriteBytes(QStringLiteral("2.trk"), "x")});
+    const Outcome run = Convert({QStringLiteral("--target"), Target(), WriteFile(QStringLiteral("1.trk"), "x"),
+                             WriteFile(QStringLiteral("2.trk"), "x")});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, QStringList{QStringLiteral("Klaar. Routes [0/2] geëxporteerd.")});
 }
@@ -144,7 +132,7 @@ TEST_F(Converter, EmptyRoutesAreReportedWithTheirCaption)
 {
     const Outcome run = Convert({QStringLiteral("--target"), Target(),
                              WriteRoute(QStringLiteral("leeg.rte"), QStringLiteral("Lege route"), {}),
-                             WriteBytes(QStringLiteral("junk.rte"), "This is no route file at all")});
+                             WriteFile(QStringLiteral("junk.rte"), "This is no route file at all")});
     EXPECT_EQ(run.exitCode, 0);
     ASSERT_EQ(run.out.size(), 5);
     EXPECT_EQ(run.out.at(0), QStringLiteral("Route laden: leeg.rte"));
@@ -199,8 +187,8 @@ TEST_F(Converter, OldVersionsAndScrambledTextsConvert)
 
 TEST_F(Converter, ExistingFilesAreReplaced)
 {
-    WriteBytes(QStringLiteral("out/Haven.kmz"), QByteArray(100000, 'x'));
-    WriteBytes(QStringLiteral("out/Haven.kml"), "old");
+    WriteFile(QStringLiteral("out/Haven.kmz"), QByteArray(100000, 'x'));
+    WriteFile(QStringLiteral("out/Haven.kml"), "old");
     const Outcome run = Convert({QStringLiteral("--target"), Target(),
                              WriteRoute(QStringLiteral("Haven.rte"), QStringLiteral("Haven"), kBiesbosch)});
     EXPECT_EQ(run.exitCode, 0);
@@ -296,12 +284,12 @@ TEST_P(ConverterOutFault, EndsTheRunAndKeepsWhatWasThere)
         target = Path(QStringLiteral("missing/folder"));
         break;
     case TargetKind::FileInTheWay:
-        target = WriteBytes(QStringLiteral("in-the-way"), "a file where the folder should be");
+        target = WriteFile(QStringLiteral("in-the-way"), "a file where the folder should be");
         break;
     case TargetKind::Folder:
         target = Target();
-        WriteBytes(QStringLiteral("out/") + name + QStringLiteral(".kmz"), "an earlier archive");
-        WriteBytes(QStringLiteral("out/") + name + QStringLiteral(".kml"), "an earlier document\r\n");
+        WriteFile(QStringLiteral("out/") + name + QStringLiteral(".kmz"), "an earlier archive");
+        WriteFile(QStringLiteral("out/") + name + QStringLiteral(".kml"), "an earlier document\r\n");
         break;
     }
     if (fault.asNobody) { // the route must be readable, the target folder stays root's own
@@ -319,7 +307,7 @@ TEST_P(ConverterOutFault, EndsTheRunAndKeepsWhatWasThere)
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.out, QStringList{QStringLiteral("Route laden: ") + name + QStringLiteral(".rte")});
     const QString failing = target + u'/' + name + QLatin1String(fault.failing);
-    EXPECT_EQ(run.err, ErrorText::CannotCreateFile(failing, QString(QLatin1String(fault.reason)).replace(u"%1", failing)) +
+    EXPECT_EQ(run.err, ErrorText::CannotCreateFile(failing, QString(QLatin1String(fault.reason)).replace(QStringLiteral("%1"), failing)) +
                            QStringLiteral(".\n"));
     QMap<QString, QByteArray> expected = before;
     if (QLatin1String(fault.failing) == QLatin1String(".kmz"))

@@ -5,6 +5,7 @@
 #include "geo/uGeoObjects.h"
 #include "geo/uStreamUtils.h"
 #include "platform/CodePage.h"
+#include "support/LayerBytes.h"
 #include "support/TestSupport.h"
 #include "util/Error.h"
 
@@ -26,19 +27,6 @@ namespace {
 constexpr quint16 kVersions[] = {0, 1, 2, 3, 4, 5, 6};
 constexpr int kDamagedPoint = 1; // the scrambled one, between two others
 
-QByteArray Written(const std::function<void(QIODevice&)>& write)
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    write(buffer);
-    return buffer.data();
-}
-
-QByteArray Int32(qint32 value)
-{
-    return Written([=](QIODevice& s) { WriteInteger(s, value); });
-}
-
 QByteArray Text(const QByteArray& text)
 {
     return Written([&](QIODevice& s) { WriteString(s, text); });
@@ -55,14 +43,7 @@ const QByteArray kNaN = Written([](QIODevice& s) { WriteDouble(s, std::numeric_l
 std::unique_ptr<TGeoList> Sample()
 {
     auto layer = std::make_unique<TGeoList>();
-    layer->setCaption(QStringLiteral("Zeeland \u00EB"));
-    layer->setCategory(QStringLiteral("Vaargebied"));
-    layer->setDateCreated(45000.25);
-    layer->Description().Lines = {QStringLiteral("regel 1"), QStringLiteral("regel 2")};
-    layer->Tags().Lines = {QStringLiteral("zee haven")};
-    layer->Notes().Lines = {QStringLiteral("notitie")};
-    layer->Colofon().Lines = {QStringLiteral("\u00A9 Ostrelon")};
-    layer->setCanEdit(false);
+    SetSampleMetadata(*layer);
 
     const auto add = [&](const QString& caption, double lat, double lon) {
         TGeoPoint* point = layer->Add();
@@ -199,16 +180,12 @@ struct Loaded {
     int afterLoad = 0;
 };
 
-class DamagedLayer : public ::testing::TestWithParam<quint16> {
+class DamagedLayer : public ::testing::TestWithParam<quint16>, protected TempFolder {
 protected:
     // Loads the bytes through a file; an error that escapes fails the test.
     Loaded LoadFile(const QByteArray& bytes) const
     {
-        const QString path = fDir.filePath(QStringLiteral("damaged.lay"));
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        EXPECT_EQ(file.write(bytes), bytes.size());
-        file.close();
+        const QString path = WriteFile(QStringLiteral("damaged.lay"), bytes);
         Loaded loaded;
         loaded.layer->setOnAfterLoad([&loaded](TGeoList&) { ++loaded.afterLoad; });
         EXPECT_NO_THROW(loaded.layer->LoadFromFile(path));
@@ -230,8 +207,6 @@ protected:
                 ExpectSamePoint(*layer.GetItem(i), *sample.GetItem(i), version);
         }
     }
-
-    QTemporaryDir fDir;
 };
 
 // ---------------------------------------------------------------- truncation

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "geo/uGeoObjects.h"
+
+#include <QByteArray>
+
+// Layer and route files as bytes, for tests that build or damage them.
+
+QByteArray Saved(const TGeoList& layer, quint16 version, bool selection = false);
+void LoadBytes(TGeoList& layer, QByteArray bytes);
+
+// Single fields as a layer file stores them.
+QByteArray Int32(qint32 value);
+QByteArray Header(const QByteArray& kind, quint16 version, const QByteArray& className);
+
+// Metadata of every kind, with texts beyond ASCII, and the layer not editable.
+void SetSampleMetadata(TGeoList& layer);
