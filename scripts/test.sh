@@ -1,12 +1,19 @@
 #!/usr/bin/env bash
-# Set-up, build and the whole test suite; then the suite again built with the
-# address and undefined-behaviour sanitizers (build-asan/), and every fuzz
-# target for a minute (build-fuzz/, scripts/fuzz.sh).
+# Set-up, build and the whole test suite; the example routes converted under
+# valgrind; then the suite again built with the address and undefined-behaviour
+# sanitizers (build-asan/), and every fuzz target for a minute (build-fuzz/,
+# scripts/fuzz.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir build --output-on-failure --no-tests=error -j "$(nproc)"
+
+# The example routes converted under valgrind: a memory error or a leak fails.
+examples_out=$(mktemp -d)
+trap 'rm -rf "$examples_out"' EXIT
+valgrind -q --error-exitcode=1 --leak-check=full --errors-for-leak-kinds=definite,indirect \
+  build/bin/rte2kmz --target "$examples_out" examples/*.rte
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DROUTE_CONVERSIE_SANITIZE=ON
 cmake --build build-asan

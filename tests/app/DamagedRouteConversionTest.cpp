@@ -11,7 +11,6 @@
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
@@ -90,18 +89,17 @@ enum class Report {
     Unnamed,  // the same with a new route's caption: no route, or its caption unread
 };
 
-class DamagedRouteConversion : public ::testing::TestWithParam<quint16> {
+class DamagedRouteConversion : public ::testing::TestWithParam<quint16>, protected TempFolder {
 protected:
     void SetUp() override { ASSERT_TRUE(QDir().mkpath(Target())); }
 
-    QString Target() const { return fDir.filePath(QStringLiteral("out")); }
+    QString Target() const { return Path(QStringLiteral("out")); }
 
     // Converts the bytes as Haven.rte and checks what the run reported and
     // wrote: the archive's tuples for Exported, nothing otherwise.
     void ExpectConverted(const QByteArray& bytes, Report report, const QStringList& tuples = {}) const
     {
-        const QString path = fDir.filePath(QStringLiteral("Haven.rte"));
-        WriteFile(path, bytes);
+        const QString path = WriteFile(QStringLiteral("Haven.rte"), bytes);
         QFile::remove(Target() + QStringLiteral("/Haven.kmz"));
         TestHost host(Target());
         int exported = -1;
@@ -130,8 +128,6 @@ protected:
         EXPECT_EQ(exported, 0);
         EXPECT_EQ(FolderEntries(Target()), QStringList());
     }
-
-    QTemporaryDir fDir;
 };
 
 TEST_P(DamagedRouteConversion, EveryCutConvertsTheWaypointsCompleteBeforeIt)

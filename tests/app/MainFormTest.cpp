@@ -4,6 +4,7 @@
 #include "geo/uRouteLibrary.h"
 #include "util/Error.h"
 
+#include "support/ArchiveReaders.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
@@ -291,6 +292,9 @@ TEST_F(MainFormRunTest, ConvertsRoutesIntoTheFolderListsFolder)
     EXPECT_TRUE(fMessages.isEmpty());
     EXPECT_EQ(QDir(fTarget.path()).entryList(QDir::Files, QDir::Name),
               (QStringList{QStringLiteral("Haven.kml"), QStringLiteral("Haven.kmz")}));
+    EXPECT_EQ(ArchiveProblems(fTarget.filePath(QStringLiteral("Haven.kmz")), {{52, 4}, {52.01, 4.01}, {52.02, 4.02}}),
+              QString());
+    EXPECT_EQ(XmlProblems(fTarget.filePath(QStringLiteral("Haven.kml"))), QString());
 }
 
 TEST_F(MainFormRunTest, AFolderThatCannotBeWrittenEndsTheRunInTheMessageBox)

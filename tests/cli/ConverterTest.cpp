@@ -2,10 +2,15 @@
 // read back by independent tools.
 
 #include "geo/uRouteLibrary.h"
+#include "support/ArchiveReaders.h"
+#include "support/FileSizeLimit.h"
 #include "support/TestSupport.h"
+#include "util/Error.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -13,6 +18,10 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <functional>
+#include <ostream>
 #include <vector>
 
 namespace {
@@ -26,16 +35,22 @@ struct Waypoint {
 const std::vector<Waypoint> kBiesbosch = {
     {51.7612, 4.7795, "Werkendam"}, {51.7483, 4.8012, "Steurgat"}, {51.7401, 4.8349, "Spieringsluis"}};
 
+std::vector<TLatLon> Line(const std::vector<Waypoint>& points)
+{
+    std::vector<TLatLon> line;
+    for (const Waypoint& p : points)
+        line.push_back({p.lat, p.lon});
+    return line;
+}
+
 struct Outcome {
     int exitCode;
     QStringList out;
     QString err;
 };
 
-class Converter : public ::testing::Test {
+class Converter : public ::testing::Test, protected TempFolder {
 protected:
-    QString Path(const QString& name) const { return fDir.filePath(name); }
-
     QString WriteRoute(const QString& name, const QString& caption, const std::vector<Waypoint>& points,
                        quint16 version = 6, bool scrambled = false) const
     {
@@ -49,18 +64,16 @@ protected:
         return path;
     }
 
-    QString WriteBytes(const QString& name, const QByteArray& bytes) const
-    {
-        QFile file(Path(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        return file.fileName();
-    }
-
-    static Outcome Convert(const QStringList& args)
+    // `inChild` runs in the child before the converter starts; `runAs` is a
+    // command that starts the converter under another user.
+    static Outcome Convert(const QStringList& args, const std::function<void()>& inChild = {},
+                           const QStringList& runAs = {})
     {
         QProcess process;
-        process.start(QStringLiteral(RTE2KMZ), args);
+        if (inChild)
+            process.setChildProcessModifier(inChild);
+        const QStringList command = runAs + QStringList{QStringLiteral(RTE2KMZ)} + args;
+        process.start(command.first(), command.mid(1));
         process.waitForFinished(60000);
         const QString out = QString::fromUtf8(process.readAllStandardOutput());
         return {process.exitCode(), out.split(u'\n', Qt::SkipEmptyParts),
@@ -75,31 +88,7 @@ protected:
     QString Target() const { return Path(QStringLiteral("out")); }
 
     void SetUp() override { ASSERT_TRUE(QDir().mkpath(Target())); }
-
-    QTemporaryDir fDir;
 };
-
-// What independent readers make of an archive; empty when all is well.
-QString CheckArchive(const QString& kmz)
-{
-    QStringList problems;
-    QProcess python;
-    python.start(QStringLiteral("python3"),
-                 {QStringLiteral("-c"), QStringLiteral("import sys, zipfile\n"
-                                                       "z = zipfile.ZipFile(sys.argv[1])\n"
-                                                       "assert z.testzip() is None\n"
-                                                       "assert len(z.namelist()) == 1\n"),
-                  kmz});
-    python.waitForFinished();
-    if (python.exitCode() != 0)
-        problems << QStringLiteral("zipfile: ") + QString::fromUtf8(python.readAllStandardError());
-    QProcess unzip;
-    unzip.start(QStringLiteral("unzip"), {QStringLiteral("-tq"), kmz});
-    unzip.waitForFinished();
-    if (unzip.exitCode() != 0)
-        problems << QStringLiteral("unzip: ") + QString::fromUtf8(unzip.readAllStandardOutput());
-    return problems.join(u'\n');
-}
 
 QByteArray Unpacked(const QString& kmz)
 {
@@ -109,22 +98,14 @@ QByteArray Unpacked(const QString& kmz)
     return unzip.readAllStandardOutput();
 }
 
-QString CheckXml(const QString& kml)
-{
-    QProcess xmllint;
-    xmllint.start(QStringLiteral("xmllint"), {QStringLiteral("--noout"), kml});
-    xmllint.waitForFinished();
-    return xmllint.exitCode() == 0 ? QString() : QString::fromUtf8(xmllint.readAllStandardError());
-}
-
 TEST_F(Converter, ConvertsRoutesAndPassesOverOtherFiles)
 {
     const QStringList files = {
         WriteRoute(QStringLiteral("a.rte"), QStringLiteral("A"), kBiesbosch),
         WriteRoute(QStringLiteral("B.RTE"), QStringLiteral("B"), kBiesbosch),
-        WriteBytes(QStringLiteral("track.trk"), "ROUTE"),
+        WriteFile(QStringLiteral("track.trk"), "ROUTE"),
         Path(QStringLiteral("missing.rte")),
-        WriteBytes(QStringLiteral("notes.txt"), "x"),
+        WriteFile(QStringLiteral("notes.txt"), "x"),
         WriteRoute(QStringLiteral("c.Rte"), QStringLiteral("C"), kBiesbosch),
         WriteRoute(QStringLiteral("d.rte.bak"), QStringLiteral("D"), kBiesbosch),
     };
@@ -136,13 +117,13 @@ TEST_F(Converter, ConvertsRoutesAndPassesOverOtherFiles)
                                     QStringLiteral("Klaar. Routes [3/7] geëxporteerd.")}));
     EXPECT_EQ(TargetFiles(), (QStringList{QStringLiteral("B.kmz"), QStringLiteral("a.kmz"), QStringLiteral("c.kmz")}));
     for (const QString& kmz : TargetFiles())
-        EXPECT_EQ(CheckArchive(QDir(Target()).filePath(kmz)), QString()) << kmz.toStdString();
+        EXPECT_EQ(ArchiveProblems(QDir(Target()).filePath(kmz), Line(kBiesbosch)), QString()) << kmz.toStdString();
 }
 
 TEST_F(Converter, OnlyTracksEndWithTheClosingTextAlone)
 {
-    const Outcome run = Convert({QStringLiteral("--target"), Target(), WriteBytes(QStringLiteral("1.trk"), "x"),
-                             WriteBytes(QStringLiteral("2.trk"), "x")});
+    const Outcome run = Convert({QStringLiteral("--target"), Target(), WriteFile(QStringLiteral("1.trk"), "x"),
+                             WriteFile(QStringLiteral("2.trk"), "x")});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, QStringList{QStringLiteral("Klaar. Routes [0/2] geëxporteerd.")});
 }
@@ -151,7 +132,7 @@ TEST_F(Converter, EmptyRoutesAreReportedWithTheirCaption)
 {
     const Outcome run = Convert({QStringLiteral("--target"), Target(),
                              WriteRoute(QStringLiteral("leeg.rte"), QStringLiteral("Lege route"), {}),
-                             WriteBytes(QStringLiteral("junk.rte"), "This is no route file at all")});
+                             WriteFile(QStringLiteral("junk.rte"), "This is no route file at all")});
     EXPECT_EQ(run.exitCode, 0);
     ASSERT_EQ(run.out.size(), 5);
     EXPECT_EQ(run.out.at(0), QStringLiteral("Route laden: leeg.rte"));
@@ -182,10 +163,10 @@ TEST_F(Converter, KeptKmlIsUtf8WithCrLfAndMatchesTheArchive)
     EXPECT_EQ(bytes.count('\r'), bytes.count("\r\n"));
     EXPECT_TRUE(bytes.contains("<kovaltnv:name>Ge\xC3\xABxporteerd &amp; &lt;zo&gt;</kovaltnv:name>"));
     EXPECT_TRUE(bytes.contains("<coordinates>4.7795,51.7612\r\n4.8012,51.7483\r\n4.8349,51.7401\r\n</coordinates>"));
-    EXPECT_EQ(CheckXml(kml.fileName()), QString());
+    EXPECT_EQ(XmlProblems(kml.fileName()), QString());
 
     const QString kmz = QDir(Target()).filePath(QStringLiteral("Haven.kmz"));
-    EXPECT_EQ(CheckArchive(kmz), QString());
+    EXPECT_EQ(ArchiveProblems(kmz, Line(kBiesbosch)), QString());
     EXPECT_EQ(Unpacked(kmz), bytes);
 }
 
@@ -197,20 +178,22 @@ TEST_F(Converter, OldVersionsAndScrambledTextsConvert)
                              WriteRoute(QStringLiteral("geheim.rte"), QStringLiteral("Geheim"), kBiesbosch, 6, true)});
     EXPECT_EQ(run.out.last(), QStringLiteral("Klaar. Routes [3/3] geëxporteerd."));
     for (const char* name : {"oud", "v3", "geheim"}) {
-        const QByteArray kml = Unpacked(QDir(Target()).filePath(QLatin1String(name) + QStringLiteral(".kmz")));
-        EXPECT_TRUE(kml.contains("<coordinates>4.7795,51.7612\r\n")) << name;
+        const QString kmz = QDir(Target()).filePath(QLatin1String(name) + QStringLiteral(".kmz"));
+        EXPECT_EQ(ArchiveProblems(kmz, Line(kBiesbosch)), QString()) << name;
+        EXPECT_EQ(XmlProblems(QDir(Target()).filePath(QLatin1String(name) + QStringLiteral(".kml"))), QString())
+            << name;
     }
 }
 
 TEST_F(Converter, ExistingFilesAreReplaced)
 {
-    WriteBytes(QStringLiteral("out/Haven.kmz"), QByteArray(100000, 'x'));
-    WriteBytes(QStringLiteral("out/Haven.kml"), "old");
+    WriteFile(QStringLiteral("out/Haven.kmz"), QByteArray(100000, 'x'));
+    WriteFile(QStringLiteral("out/Haven.kml"), "old");
     const Outcome run = Convert({QStringLiteral("--target"), Target(),
                              WriteRoute(QStringLiteral("Haven.rte"), QStringLiteral("Haven"), kBiesbosch)});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(TargetFiles(), QStringList{QStringLiteral("Haven.kmz")});
-    EXPECT_EQ(CheckArchive(QDir(Target()).filePath(QStringLiteral("Haven.kmz"))), QString());
+    EXPECT_EQ(ArchiveProblems(QDir(Target()).filePath(QStringLiteral("Haven.kmz")), Line(kBiesbosch)), QString());
 }
 
 TEST_F(Converter, TheSecondOfTwoSameNamedRoutesWins)
@@ -219,23 +202,121 @@ TEST_F(Converter, TheSecondOfTwoSameNamedRoutesWins)
     const QString second = WriteRoute(QStringLiteral("two/x.rte"), QStringLiteral("Twee"), kBiesbosch);
     const Outcome run = Convert({QStringLiteral("--target"), Target(), first, second});
     EXPECT_EQ(run.out.last(), QStringLiteral("Klaar. Routes [2/2] geëxporteerd."));
-    EXPECT_TRUE(Unpacked(QDir(Target()).filePath(QStringLiteral("x.kmz"))).contains("<name>Twee ("));
+    const QString kmz = QDir(Target()).filePath(QStringLiteral("x.kmz"));
+    EXPECT_TRUE(Unpacked(kmz).contains("<name>Twee ("));
+    EXPECT_EQ(ArchiveProblems(kmz, Line(kBiesbosch)), QString());
 }
 
-TEST_F(Converter, ATargetThatCannotBeWrittenEndsTheRun)
+// Faults on the way out. Every row ends the run at its first route with the
+// error naming the file that could not be made, and leaves what was there
+// before byte for byte, with no temporary file beside it; only a .kml written
+// whole before its archive failed stays, in place of the earlier one.
+enum class TargetKind { Missing, FileInTheWay, Folder };
+
+struct OutFault {
+    const char* label;
+    TargetKind target;
+    bool asNobody;
+    // Where a full disk stops the writing, from the sizes a good run gives
+    // the .kml and the .kmz; null for no limit.
+    qint64 (*cut)(qint64 kml, qint64 kmz);
+    const char* failing; // the extension of the file named in the error
+    const char* reason; // %1 for the failing file's path
+};
+
+void PrintTo(const OutFault& fault, std::ostream* os)
 {
-    WriteBytes(QStringLiteral("in-the-way"), "a file where the folder should be");
-    const QString route = WriteRoute(QStringLiteral("a.rte"), QStringLiteral("A"), kBiesbosch);
-    for (const QString& target : {Path(QStringLiteral("missing/folder")), Path(QStringLiteral("in-the-way"))}) {
-        const Outcome run = Convert({QStringLiteral("--target"), target, route, route});
-        EXPECT_EQ(run.exitCode, 1);
-        EXPECT_EQ(run.out, QStringList{QStringLiteral("Route laden: a.rte")});
-        const QString prefix = QStringLiteral("Cannot create file \"%1/a.kml\". ").arg(target);
-        EXPECT_TRUE(run.err.startsWith(prefix)) << run.err.toStdString();
-        EXPECT_TRUE(run.err.endsWith(QStringLiteral(".\n"))) << run.err.toStdString();
-        EXPECT_GT(run.err.size(), prefix.size() + 2); // the system's reason
-    }
+    *os << fault.label;
 }
+
+const OutFault kOutFaults[] = {
+    {"MissingFolder", TargetKind::Missing, false, nullptr, ".kml", "No such file or directory"},
+    {"FileWhereTheFolderShouldBe", TargetKind::FileInTheWay, false, nullptr, ".kml", "Not a directory"},
+    {"FolderNotWritable", TargetKind::Folder, true, nullptr, ".kml", "Existing file %1 is not writable"},
+    {"KmlCutInItsHeader", TargetKind::Folder, false, [](qint64, qint64) -> qint64 { return 100; }, ".kml",
+     "File too large"},
+    {"KmlCutBeforeItsLastByte", TargetKind::Folder, false, [](qint64 kml, qint64) { return kml - 1; }, ".kml",
+     "File too large"},
+    {"KmzCutOnceTheKmlIsWhole", TargetKind::Folder, false, [](qint64 kml, qint64) { return kml; }, ".kmz",
+     "File too large"},
+    {"KmzCutBeforeItsLastByte", TargetKind::Folder, false, [](qint64, qint64 kmz) { return kmz - 1; }, ".kmz",
+     "File too large"},
+};
+
+// A folder's entries (hidden ones too) with their bytes, a file's bytes under
+// an empty name, nothing for a path that does not exist.
+QMap<QString, QByteArray> Contents(const QString& path)
+{
+    QMap<QString, QByteArray> contents;
+    const QFileInfo info(path);
+    if (info.isFile())
+        contents.insert(QString(), ReadFile(path));
+    const QStringList entries = info.isDir() ? FolderEntries(path) : QStringList{};
+    for (const QString& name : entries)
+        contents.insert(name, ReadFile(QDir(path).filePath(name)));
+    return contents;
+}
+
+class ConverterOutFault : public Converter, public ::testing::WithParamInterface<OutFault> {};
+
+TEST_P(ConverterOutFault, EndsTheRunAndKeepsWhatWasThere)
+{
+    const OutFault& fault = GetParam();
+    const QStringList runAs = {QStringLiteral("setpriv"), QStringLiteral("--reuid=nobody"),
+                               QStringLiteral("--regid=nogroup"), QStringLiteral("--clear-groups")};
+    if (fault.asNobody && (geteuid() != 0 || QStandardPaths::findExecutable(runAs.first()).isEmpty()))
+        GTEST_SKIP() << "needs root and setpriv to take the rights away";
+
+    // The archive holds the entry's name twice, so a long name makes it
+    // outgrow its .kml and a full disk can stop either of them.
+    const QString name = QString(236, u'R');
+    const QString route = WriteRoute(name + QStringLiteral(".rte"), QStringLiteral("Haven"), kBiesbosch);
+    const QString good = Path(QStringLiteral("good"));
+    ASSERT_TRUE(QDir().mkpath(good));
+    ASSERT_EQ(Convert({QStringLiteral("--keep-kml"), QStringLiteral("--target"), good, route}).exitCode, 0);
+    const qint64 kmlSize = QFileInfo(QDir(good).filePath(name + QStringLiteral(".kml"))).size();
+    const qint64 kmzSize = QFileInfo(QDir(good).filePath(name + QStringLiteral(".kmz"))).size();
+    ASSERT_LT(kmlSize, kmzSize);
+
+    QString target;
+    switch (fault.target) {
+    case TargetKind::Missing:
+        target = Path(QStringLiteral("missing/folder"));
+        break;
+    case TargetKind::FileInTheWay:
+        target = WriteFile(QStringLiteral("in-the-way"), "a file where the folder should be");
+        break;
+    case TargetKind::Folder:
+        target = Target();
+        WriteFile(QStringLiteral("out/") + name + QStringLiteral(".kmz"), "an earlier archive");
+        WriteFile(QStringLiteral("out/") + name + QStringLiteral(".kml"), "an earlier document\r\n");
+        break;
+    }
+    if (fault.asNobody) { // the route must be readable, the target folder stays root's own
+        ASSERT_TRUE(QFile::setPermissions(fDir.path(), QFile::permissions(fDir.path()) | QFile::ReadOther |
+                                                           QFile::ExeOther));
+    }
+    const QMap<QString, QByteArray> before = Contents(target);
+
+    std::function<void()> inChild;
+    if (fault.cut)
+        inChild = [limit = fault.cut(kmlSize, kmzSize)] { LimitFileSize(static_cast<rlim_t>(limit)); };
+    const Outcome run = Convert({QStringLiteral("--keep-kml"), QStringLiteral("--target"), target, route, route},
+                                inChild, fault.asNobody ? runAs : QStringList{});
+
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, QStringList{QStringLiteral("Route laden: ") + name + QStringLiteral(".rte")});
+    const QString failing = target + u'/' + name + QLatin1String(fault.failing);
+    EXPECT_EQ(run.err, ErrorText::CannotCreateFile(failing, QString(QLatin1String(fault.reason)).replace(QStringLiteral("%1"), failing)) +
+                           QStringLiteral(".\n"));
+    QMap<QString, QByteArray> expected = before;
+    if (QLatin1String(fault.failing) == QLatin1String(".kmz"))
+        expected[name + QStringLiteral(".kml")] = ReadFile(QDir(good).filePath(name + QStringLiteral(".kml")));
+    EXPECT_EQ(Contents(target), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, ConverterOutFault, ::testing::ValuesIn(kOutFaults),
+                         [](const ::testing::TestParamInfo<OutFault>& row) { return std::string(row.param.label); });
 
 TEST_F(Converter, UsageHelpAndVersion)
 {

@@ -326,10 +326,8 @@ TEST(DosDateTime, LocalTimeInTwoSecondStepsWithinTheYearsTheFieldsHold)
     }
 }
 
-class KMZWriterTest : public ::testing::Test {
+class KMZWriterTest : public ::testing::Test, protected TempFolder {
 protected:
-    QString Path(const QString& name) const { return fDir.filePath(name); }
-
     // Haven.kml written 2021-03-07 14:37:59 local time.
     QString MakeSource(const QByteArray& content = "<kml/>\r\n", const QString& name = QStringLiteral("Haven.kml"))
     {
@@ -349,7 +347,6 @@ protected:
     }
 
     const TimeZoneScope fZone{"Europe/Amsterdam"};
-    QTemporaryDir fDir;
 };
 
 TEST_F(KMZWriterTest, PacksTheFileUnderItsOwnName)

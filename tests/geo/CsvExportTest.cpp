@@ -76,12 +76,7 @@ TEST(PointCsv, ShortLineAlwaysUsesADecimalPoint)
     EXPECT_EQ(point.GetExportCSV(), QStringLiteral("'{0C9A1F3E-55D2-4B7A-9E10-2F6D8C4B7A01}','%1 %2',5E-5,-4.25"));
 }
 
-class LayerCsv : public ::testing::Test {
-protected:
-    QString Path(const QString& name) const { return fDir.filePath(name); }
-
-    QTemporaryDir fDir;
-};
+class LayerCsv : public ::testing::Test, protected TempFolder {};
 
 const QByteArray kHeader =
     "GUID;Encrypt;DateCreated;DateChanged;Tags;Text;Caption;Latitude;Longitude;CanDelete;CanEdit";

@@ -28,14 +28,7 @@ const QByteArray kNaN = Double(std::numeric_limits<double>::quiet_NaN());
 std::unique_ptr<TGeoList> Sample()
 {
     auto layer = std::make_unique<TGeoList>();
-    layer->setCaption(QStringLiteral("Zeeland \u00EB"));
-    layer->setCategory(QStringLiteral("Vaargebied"));
-    layer->setDateCreated(45000.25);
-    layer->Description().Lines = {QStringLiteral("regel 1"), QStringLiteral("regel 2")};
-    layer->Tags().Lines = {QStringLiteral("zee haven")};
-    layer->Notes().Lines = {QStringLiteral("notitie")};
-    layer->Colofon().Lines = {QStringLiteral("\u00A9 Ostrelon")};
-    layer->setCanEdit(false);
+    SetSampleMetadata(*layer);
 
     const auto add = [&](const QString& caption, double lat, double lon) {
         TGeoPoint* point = layer->Add();
@@ -89,16 +82,12 @@ struct Loaded {
     int afterLoad = 0;
 };
 
-class DamagedLayer : public ::testing::TestWithParam<quint16> {
+class DamagedLayer : public ::testing::TestWithParam<quint16>, protected TempFolder {
 protected:
     // Loads the bytes through a file; an error that escapes fails the test.
     Loaded LoadFile(const QByteArray& bytes) const
     {
-        const QString path = fDir.filePath(QStringLiteral("damaged.lay"));
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        EXPECT_EQ(file.write(bytes), bytes.size());
-        file.close();
+        const QString path = WriteFile(QStringLiteral("damaged.lay"), bytes);
         Loaded loaded;
         loaded.layer->setOnAfterLoad([&loaded](TGeoList&) { ++loaded.afterLoad; });
         EXPECT_NO_THROW(loaded.layer->LoadFromFile(path));
@@ -120,8 +109,6 @@ protected:
                 ExpectSamePoint(*layer.GetItem(i), *sample.GetItem(i), version);
         }
     }
-
-    QTemporaryDir fDir;
 };
 
 // ---------------------------------------------------------------- truncation

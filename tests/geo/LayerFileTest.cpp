@@ -2,6 +2,7 @@
 #include "geo/uGeoObjects.h"
 #include "geo/uStreamUtils.h"
 #include "support/FileSizeLimit.h"
+#include "support/LayerBytes.h"
 #include "support/TestSupport.h"
 #include "util/Error.h"
 
@@ -22,47 +23,13 @@
 
 namespace {
 
-QByteArray Saved(const TGeoList& layer, quint16 version, bool selection = false)
-{
-    return Written([&](QIODevice& s) { layer.SaveToStream(s, version, selection); });
-}
-
-void LoadBytes(TGeoList& layer, const QByteArray& bytes)
-{
-    QByteArray data = bytes;
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::ReadOnly);
-    layer.LoadFromStream(buffer);
-}
-
-QByteArray Int32(qint32 value)
-{
-    return Written([=](QIODevice& s) { WriteInteger(s, value); });
-}
-
-QByteArray Header(const QByteArray& kind, quint16 version, const QByteArray& className)
-{
-    return Written([&](QIODevice& s) {
-        WriteString8(s, kind);
-        WriteWord(s, version);
-        WriteString8(s, className);
-    });
-}
-
 // A layer with every kind of metadata and three points: a scrambled one,
 // one with texts beyond ASCII, and a selected one at 0,0.
 std::unique_ptr<TGeoList> Sample()
 {
     auto layer = std::make_unique<TGeoList>();
-    layer->setCaption(QStringLiteral("Zeeland \u00EB"));
-    layer->setCategory(QStringLiteral("Vaargebied"));
-    layer->setDateCreated(45000.25);
-    layer->Description().Lines = {QStringLiteral("regel 1"), QStringLiteral("regel 2")};
-    layer->Tags().Lines = {QStringLiteral("zee haven")};
-    layer->Notes().Lines = {QStringLiteral("notitie")};
-    layer->Colofon().Lines = {QStringLiteral("\u00A9 Ostrelon")};
+    SetSampleMetadata(*layer);
     layer->setCanDelete(false);
-    layer->setCanEdit(false);
 
     TGeoPoint* haven = layer->Add();
     haven->setCaption(QStringLiteral("Haven"));
@@ -108,26 +75,7 @@ void ExpectSamePoint(const TGeoPoint& loaded, const TGeoPoint& saved, bool guidK
     EXPECT_FALSE(loaded.Selected());
 }
 
-class TempFiles : public ::testing::Test {
-protected:
-    QString Path(const QString& name) const { return fDir.filePath(name); }
-
-    QString WriteFile(const QString& name, const QByteArray& bytes) const
-    {
-        QFile file(Path(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        return file.fileName();
-    }
-
-    static QByteArray ReadFile(const QString& path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
-    QTemporaryDir fDir;
-};
+class TempFiles : public ::testing::Test, protected TempFolder {};
 
 // ------------------------------------------------------------------ writing
 

@@ -1,5 +1,6 @@
 #include "geo/uRouteLibrary.h"
 #include "geo/uStreamUtils.h"
+#include "support/LayerBytes.h"
 #include "support/TestSupport.h"
 #include "util/Error.h"
 
@@ -46,21 +47,6 @@ void ExpectLegsJoinNeighbours(const TRoute& route)
     }
     EXPECT_EQ(route.GetLeg(-1), nullptr);
     EXPECT_EQ(route.GetLeg(route.GetLegCount()), nullptr);
-}
-
-QByteArray Saved(const TGeoList& layer, bool selection = false)
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    layer.SaveToStream(buffer, 6, selection);
-    return buffer.data();
-}
-
-void LoadBytes(TGeoList& layer, QByteArray bytes)
-{
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
-    layer.LoadFromStream(buffer);
 }
 
 // ------------------------------------------------------------- a new route
@@ -414,30 +400,7 @@ TEST(Route, ReversalMirrorsThePointDataInTheSameObjects)
 
 // -------------------------------------------------------------- route files
 
-class RouteFiles : public ::testing::Test {
-protected:
-    QString Path(const QString& name) const { return fDir.filePath(name); }
-
-    QString WriteFile(const QString& name, const QByteArray& bytes) const
-    {
-        QFile file(Path(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        return file.fileName();
-    }
-
-    QTemporaryDir fDir;
-};
-
-QByteArray Header(const QByteArray& kind, quint16 version, const QByteArray& className)
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    WriteString8(buffer, kind);
-    WriteWord(buffer, version);
-    WriteString8(buffer, className);
-    return buffer.data();
-}
+class RouteFiles : public ::testing::Test, protected TempFolder {};
 
 TEST_F(RouteFiles, ValidByKindAndKnownVersion)
 {
@@ -472,7 +435,7 @@ TEST_F(RouteFiles, ValidByKindAndKnownVersion)
 
 TEST_F(RouteFiles, AnInvalidFileLeavesTheRouteAsItWas)
 {
-    const QString path = WriteFile(QStringLiteral("v7.rte"), Saved(*Lettered(2)).replace(6, 1, Hex("07")));
+    const QString path = WriteFile(QStringLiteral("v7.rte"), Saved(*Lettered(2), 6).replace(6, 1, Hex("07")));
     auto route = NewRoute();
     const QString name = route->Filename();
     route->LoadFromFile(path);
@@ -486,7 +449,7 @@ TEST_F(RouteFiles, LoadingGivesTheWaypointsTheirLegsAndNoDistances)
         SCOPED_TRACE(count);
         auto saved = Lettered(count);
         saved->Recalculate();
-        const QString path = WriteFile(QStringLiteral("%1.rte").arg(count), Saved(*saved));
+        const QString path = WriteFile(QStringLiteral("%1.rte").arg(count), Saved(*saved, 6));
 
         auto route = NewRoute();
         route->LoadFromFile(path);
@@ -505,7 +468,7 @@ TEST_F(RouteFiles, LoadingGivesTheWaypointsTheirLegsAndNoDistances)
 
 TEST_F(RouteFiles, ADamagedFileKeepsTheCompleteWaypointsWithTheirLegs)
 {
-    const QByteArray whole = Saved(*Lettered(4));
+    const QByteArray whole = Saved(*Lettered(4), 6);
     const qsizetype count = whole.size() - 4 * TGeoPoint::MinRecordSize(6) - 4 * 1 - 4;
     ASSERT_EQ(whole.mid(count, 4), Hex("04 00 00 00"));
     const struct {
@@ -529,7 +492,7 @@ TEST_F(RouteFiles, ADamagedFileKeepsTheCompleteWaypointsWithTheirLegs)
 TEST(RouteStream, LoadingIntoAFilledRouteAppends)
 {
     auto route = Lettered(2);
-    LoadBytes(*route, Saved(*Lettered(3)));
+    LoadBytes(*route, Saved(*Lettered(3), 6));
     EXPECT_EQ(Captions(*route).join(QString()), QStringLiteral("ABABC"));
     ExpectLegsJoinNeighbours(*route);
 }
@@ -540,11 +503,11 @@ TEST(RouteStream, AlwaysWritesEveryWaypoint)
     route->Waypoint(1)->setSelected(true);
     for (const bool selection : {true, false}) {
         auto loaded = NewRoute();
-        LoadBytes(*loaded, Saved(*route, selection));
+        LoadBytes(*loaded, Saved(*route, 6, selection));
         EXPECT_EQ(Captions(*loaded), Captions(*route)) << selection;
     }
     route->Waypoint(1)->setSelected(false);
-    EXPECT_EQ(Saved(*route, true), Saved(*route, false));
+    EXPECT_EQ(Saved(*route, 6, true), Saved(*route, 6, false));
 }
 
 } // namespace

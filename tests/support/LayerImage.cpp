@@ -9,26 +9,6 @@
 
 #include <algorithm>
 
-QByteArray Int32(qint32 value)
-{
-    return Written([=](QIODevice& s) { WriteInteger(s, value); });
-}
-
-QByteArray Text(const QByteArray& text)
-{
-    return Written([&](QIODevice& s) { WriteString(s, text); });
-}
-
-QByteArray Text8(const QByteArray& text)
-{
-    return Written([&](QIODevice& s) { WriteString8(s, text); });
-}
-
-QByteArray Double(double value)
-{
-    return Written([=](QIODevice& s) { WriteDouble(s, value); });
-}
-
 LayerImage::LayerImage(const TGeoList& layer, quint16 version)
 {
     fBuffer.open(QIODevice::WriteOnly);

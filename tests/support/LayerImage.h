@@ -1,5 +1,7 @@
 #pragma once
 
+#include "LayerBytes.h"
+
 #include <QBuffer>
 #include <QByteArray>
 #include <QIODevice>
@@ -11,12 +13,6 @@
 
 class TGeoList;
 class TGeoPoint;
-
-// The stored forms of single fields, to put in place of others.
-QByteArray Int32(qint32 value);
-QByteArray Text(const QByteArray& text);  // 4-byte count and bytes
-QByteArray Text8(const QByteArray& text); // 1-byte count and bytes
-QByteArray Double(double value);
 
 // A layer or route file written field by field, with where every field lies:
 // "kind", "version", "class", "guid", "created", "category", "caption", the

@@ -48,6 +48,13 @@ void WriteFile(const QString& path, const QByteArray& bytes)
     ASSERT_EQ(file.write(bytes), bytes.size());
 }
 
+QString TempFolder::WriteFile(const QString& name, const QByteArray& bytes) const
+{
+    const QString path = Path(name);
+    ::WriteFile(path, bytes);
+    return path;
+}
+
 QStringList FolderEntries(const QString& folder)
 {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);

@@ -3,9 +3,11 @@
 #include "platform/FormatSettings.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QIODevice>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <functional>
 #include <optional>
@@ -23,6 +25,18 @@ QByteArray Written(const std::function<void(QIODevice&)>& write);
 // A file's bytes (empty when it cannot be read), and a file made of bytes.
 QByteArray ReadFile(const QString& path);
 void WriteFile(const QString& path, const QByteArray& bytes);
+
+// A temporary folder of a test's own, gone with the test.
+class TempFolder {
+public:
+    // A name in the folder; a path stays as it is.
+    QString Path(const QString& name) const { return QDir(fDir.path()).filePath(name); }
+    // Writes a file and gives its path.
+    QString WriteFile(const QString& name, const QByteArray& bytes) const;
+
+protected:
+    QTemporaryDir fDir;
+};
 
 // Every entry of a folder, hidden ones too, by name.
 QStringList FolderEntries(const QString& folder);
