@@ -4,15 +4,13 @@
 #include "fuzz/FuzzTargets.h"
 
 #include "export/uKMZWriter.h"
+#include "support/ZipReader.h"
 #include "util/Error.h"
 
 #include <QBuffer>
 #include <QDataStream>
 #include <QHash>
 #include <QRandomGenerator>
-#include <QtEndian>
-
-#include <zlib.h>
 
 #include <algorithm>
 #include <optional>
@@ -103,45 +101,6 @@ QByteArray Zip(const TEntryInput& entry, QBuffer& archive)
     return archive.data();
 }
 
-// Reads the little-endian fields of an archive in order, each checked to lie
-// within it.
-class TFieldReader {
-public:
-    TFieldReader(const QByteArray& archive, qint64 at) : fArchive(archive), fAt(at) {}
-
-    quint16 U16() { return qFromLittleEndian<quint16>(Take(2).data()); }
-    quint32 U32() { return qFromLittleEndian<quint32>(Take(4).data()); }
-    QByteArrayView Take(qint64 size)
-    {
-        Require(size >= 0 && fAt + size <= fArchive.size(), "every field lies within the archive");
-        const QByteArrayView bytes = QByteArrayView(fArchive).sliced(fAt, size);
-        fAt += size;
-        return bytes;
-    }
-    qint64 At() const { return fAt; }
-
-private:
-    const QByteArray& fArchive;
-    qint64 fAt;
-};
-
-QByteArray Inflate(QByteArrayView compressed, qint64 expectedSize)
-{
-    z_stream stream{};
-    Require(inflateInit2(&stream, -MAX_WBITS) == Z_OK, "zlib starts");
-    QByteArray out(expectedSize + 1, Qt::Uninitialized); // room to notice surplus
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(compressed.data()));
-    stream.avail_in = static_cast<uInt>(compressed.size());
-    stream.next_out = reinterpret_cast<Bytef*>(out.data());
-    stream.avail_out = static_cast<uInt>(out.size());
-    const int result = inflate(&stream, Z_FINISH);
-    const bool wholeInput = stream.avail_in == 0;
-    out.truncate(out.size() - stream.avail_out);
-    inflateEnd(&stream);
-    Require(result == Z_STREAM_END && wholeInput, "the entry is one complete raw deflate stream");
-    return out;
-}
-
 QByteArray Input(TDosDateTime stamp, quint32 attributes, const QByteArray& name, std::optional<quint32> capacity,
                  const QByteArray& content, TShape shape = TShape::Raw, quint16 amount = 0)
 {
@@ -157,46 +116,22 @@ QByteArray Input(TDosDateTime stamp, quint32 attributes, const QByteArray& name,
 
 } // namespace
 
-void RequireArchiveOf(const QByteArray& archive, const QString& entryName, const QByteArray& content,
+void RequireArchiveOf(const QByteArray& archive, const QString& name, const QByteArray& content,
                       const TDosDateTime& stamp, quint32 attributes)
 {
-    const QByteArray name = entryName.toUtf8();
-    const auto crc = static_cast<quint32>(
-        crc32(0, reinterpret_cast<const Bytef*>(content.constData()), static_cast<uInt>(content.size())));
-
-    // The fields that both headers share, from the version needed on.
-    const auto requireEntryFields = [&](TFieldReader& r, quint32& compressedSize) {
-        Require(r.U16() == 20 && r.U16() == 0x0800 && r.U16() == 8, "version 2.0, UTF-8 name, deflate");
-        Require(r.U16() == stamp.Time && r.U16() == stamp.Date, "the stamp as given");
-        Require(r.U32() == crc, "the CRC of the content");
-        compressedSize = r.U32();
-        Require(r.U32() == static_cast<quint32>(content.size()), "the size of the content");
-        Require(r.U16() == name.size() && r.U16() == 0, "the name's byte count and no extra field");
-    };
-
-    TFieldReader local(archive, 0);
-    quint32 compressedSize = 0;
-    Require(local.U32() == 0x04034B50, "a local file header first");
-    requireEntryFields(local, compressedSize);
-    Require(local.Take(name.size()) == name, "the name as UTF-8");
-    Require(Inflate(local.Take(compressedSize), content.size()) == content,
-            "the entry inflates to the content");
-
-    const qint64 directory = local.At();
-    TFieldReader central(archive, directory);
-    quint32 centralCompressedSize = 0;
-    Require(central.U32() == 0x02014B50 && central.U16() == 20, "a central header made by version 2.0");
-    requireEntryFields(central, centralCompressedSize);
-    Require(centralCompressedSize == compressedSize, "both headers give the same compressed size");
-    Require(central.U16() == 0 && central.U16() == 0 && central.U16() == 0, "no comment, disk 0, no internal flags");
-    Require(central.U32() == attributes && central.U32() == 0, "the attributes, and the entry at offset 0");
-    Require(central.Take(name.size()) == name, "the name again");
-
-    TFieldReader end(archive, central.At());
-    Require(end.U32() == 0x06054B50 && end.U16() == 0 && end.U16() == 0, "an end record on disk 0");
-    Require(end.U16() == 1 && end.U16() == 1, "one entry");
-    Require(end.U32() == central.At() - directory && end.U32() == directory, "where the directory lies");
-    Require(end.U16() == 0 && end.At() == archive.size(), "no comment and nothing after the end record");
+    TZipEntry entry;
+    try {
+        entry = ReadSingleEntry(archive);
+    } catch (const TZipFormatError& e) {
+        throw TFuzzFinding(e.what());
+    }
+    Require(entry.Content == content, "the entry inflates to the content");
+    Require(entry.Name == name.toUtf8() && entry.Extra.isEmpty(), "the name as UTF-8 and no extra field");
+    Require(entry.VersionNeeded == 20 && entry.Flags == 0x0800, "version 2.0, UTF-8 name");
+    Require(entry.VersionMadeBy == 20, "a central header made by version 2.0");
+    Require(entry.Stamp == stamp, "the stamp as given");
+    Require(entry.Comment.isEmpty() && entry.InternalAttributes == 0, "no comment, no internal flags");
+    Require(entry.ExternalAttributes == attributes, "the attributes");
 }
 
 void RunKmzWriter(QByteArrayView input)

@@ -67,11 +67,11 @@ QStringList ArchivedTuples(const QByteArray& archive)
     TZipEntry entry;
     try {
         entry = ReadSingleEntry(archive);
-    } catch (const std::runtime_error& e) {
+    } catch (const TZipFormatError& e) {
         ADD_FAILURE() << e.what();
         return {};
     }
-    EXPECT_EQ(entry.Name, u"Haven.kml");
+    EXPECT_EQ(entry.Name, QByteArray("Haven.kml"));
     QXmlStreamReader reader(entry.Content);
     QStringList tuples;
     while (!reader.atEnd()) {

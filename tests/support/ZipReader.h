@@ -1,16 +1,35 @@
 #pragma once
 
-#include <QByteArray>
-#include <QString>
+#include "export/uKMZWriter.h"
 
-// The one entry of a ZIP archive as our writer makes it.
+#include <QByteArray>
+
+#include <stdexcept>
+
+// The one entry of a ZIP archive as our writer makes it, with the fields
+// that a reader of the archive need not agree with.
 struct TZipEntry {
-    QString Name;
+    QByteArray Name; // as stored: UTF-8 when Flags has bit 11
     QByteArray Content;
+    quint16 VersionMadeBy = 0;
+    quint16 VersionNeeded = 0;
+    quint16 Flags = 0;
+    TDosDateTime Stamp;
+    QByteArray Extra;   // the local header's
+    QByteArray Comment; // the central header's
+    quint16 InternalAttributes = 0;
+    quint32 ExternalAttributes = 0;
 };
 
-// Reads the local header at the start, inflates the entry's raw deflate
-// data and checks it against the CRC-32 and sizes of both headers, then the
-// central directory and its end record. Raises std::runtime_error saying what
-// is wrong for an archive of any other form.
+// Raised, saying what is wrong, for anything but a single-entry archive.
+class TZipFormatError : public std::runtime_error {
+public:
+    explicit TZipFormatError(const char* what);
+};
+
+// Reads the local header at the start, inflates the entry's data as one
+// complete raw deflate stream and checks it against the CRC-32 and sizes of
+// both headers, then the central directory, which must repeat the local
+// header and point at it, and its end record: one entry on disk 0, no
+// archive comment and nothing after it.
 TZipEntry ReadSingleEntry(const QByteArray& archive);
