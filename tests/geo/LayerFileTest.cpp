@@ -59,22 +59,6 @@ void Preset(TGeoList& layer)
     layer.Notes().Lines = {QStringLiteral("oud")};
 }
 
-void ExpectSamePoint(const TGeoPoint& loaded, const TGeoPoint& saved, bool guidKept, bool permissionsStored)
-{
-    EXPECT_EQ(loaded.GUID() == saved.GUID(), guidKept);
-    EXPECT_EQ(loaded.Caption(), saved.Caption());
-    EXPECT_EQ(loaded.Tags(), saved.Tags());
-    EXPECT_EQ(loaded.Text(), saved.Text());
-    EXPECT_EQ(loaded.Latitude(), saved.Latitude());
-    EXPECT_EQ(loaded.Longitude(), saved.Longitude());
-    EXPECT_EQ(loaded.Encrypt(), saved.Encrypt());
-    EXPECT_EQ(loaded.DateCreated(), saved.DateCreated());
-    EXPECT_EQ(loaded.DateChanged(), saved.DateChanged());
-    EXPECT_EQ(loaded.CanDelete(), permissionsStored ? saved.CanDelete() : true);
-    EXPECT_EQ(loaded.CanEdit(), permissionsStored ? saved.CanEdit() : true);
-    EXPECT_FALSE(loaded.Selected());
-}
-
 class TempFiles : public ::testing::Test, protected TempFolder {};
 
 // ------------------------------------------------------------------ writing

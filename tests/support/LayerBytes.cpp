@@ -5,6 +5,8 @@
 
 #include <QBuffer>
 
+#include <gtest/gtest.h>
+
 QByteArray Saved(const TGeoList& layer, quint16 version, bool selection)
 {
     return Written([&](QIODevice& s) { layer.SaveToStream(s, version, selection); });
@@ -44,6 +46,22 @@ QByteArray Header(const QByteArray& kind, quint16 version, const QByteArray& cla
         WriteWord(s, version);
         WriteString8(s, className);
     });
+}
+
+void ExpectSamePoint(const TGeoPoint& loaded, const TGeoPoint& saved, bool guidKept, bool permissionsStored)
+{
+    EXPECT_EQ(loaded.GUID() == saved.GUID(), guidKept);
+    EXPECT_EQ(loaded.Caption(), saved.Caption());
+    EXPECT_EQ(loaded.Tags(), saved.Tags());
+    EXPECT_EQ(loaded.Text(), saved.Text());
+    EXPECT_EQ(loaded.Latitude(), saved.Latitude());
+    EXPECT_EQ(loaded.Longitude(), saved.Longitude());
+    EXPECT_EQ(loaded.Encrypt(), saved.Encrypt());
+    EXPECT_EQ(loaded.DateCreated(), saved.DateCreated());
+    EXPECT_EQ(loaded.DateChanged(), saved.DateChanged());
+    EXPECT_EQ(loaded.CanDelete(), permissionsStored ? saved.CanDelete() : true);
+    EXPECT_EQ(loaded.CanEdit(), permissionsStored ? saved.CanEdit() : true);
+    EXPECT_FALSE(loaded.Selected());
 }
 
 void SetSampleMetadata(TGeoList& layer)

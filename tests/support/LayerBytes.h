@@ -16,5 +16,9 @@ QByteArray Text8(const QByteArray& text); // 1-byte count and bytes
 QByteArray Double(double value);
 QByteArray Header(const QByteArray& kind, quint16 version, const QByteArray& className);
 
+// A loaded point against the one saved: its GUID kept or new, and its
+// permissions stored or at their defaults; never selected.
+void ExpectSamePoint(const TGeoPoint& loaded, const TGeoPoint& saved, bool guidKept, bool permissionsStored);
+
 // Metadata of every kind, with texts beyond ASCII, and the layer not editable.
 void SetSampleMetadata(TGeoList& layer);
