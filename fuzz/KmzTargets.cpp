@@ -91,14 +91,7 @@ TEntryInput Parse(QByteArrayView input)
 
 QByteArray Zip(const TEntryInput& entry, QBuffer& archive)
 {
-    archive.open(QIODevice::ReadWrite);
-    QBuffer source;
-    source.setData(entry.Content);
-    source.open(QIODevice::ReadOnly);
-    TZipWriter zip(archive);
-    zip.AddEntry(source, entry.Name, TZipMethod::Deflate, entry.Stamp, entry.Attributes);
-    zip.Finish();
-    return archive.data();
+    return Zipped(archive, entry.Content, entry.Name, entry.Stamp, entry.Attributes);
 }
 
 QByteArray Input(TDosDateTime stamp, quint32 attributes, const QByteArray& name, std::optional<quint32> capacity,
@@ -166,4 +159,17 @@ QList<QByteArray> KmzWriterSeeds()
             Input(stamp, 0x21, "ruis.bin", std::nullopt, "x", TShape::Noise, 30000),
             Input(stamp, 0x21, "ruis.bin", 70000, "y", TShape::Noise, 20000),
             Input(stamp, 0x20, "Haven.kml", 90, kml)};
+}
+
+QByteArray Zipped(QBuffer& archive, const QByteArray& content, const QString& name, const TDosDateTime& stamp,
+                  quint32 attributes)
+{
+    archive.open(QIODevice::ReadWrite);
+    QBuffer source;
+    source.setData(content);
+    source.open(QIODevice::ReadOnly);
+    TZipWriter zip(archive);
+    zip.AddEntry(source, name, TZipMethod::Deflate, stamp, attributes);
+    zip.Finish();
+    return archive.data();
 }

@@ -89,19 +89,6 @@ void RequireWellFormedDocument(const QByteArray& document, const TRoute& route)
     Require(name == NameAsRead(route.Caption()), "the route's name reads back from the document");
 }
 
-QByteArray Archived(const QByteArray& document, const QString& name, TDosDateTime stamp, quint32 attributes)
-{
-    QBuffer archive;
-    archive.open(QIODevice::ReadWrite);
-    QByteArray content = document;
-    QBuffer source(&content);
-    source.open(QIODevice::ReadOnly);
-    TZipWriter zip(archive);
-    zip.AddEntry(source, name, TZipMethod::Deflate, stamp, attributes);
-    zip.Finish();
-    return archive.data();
-}
-
 } // namespace
 
 void RunRoute(QByteArrayView input)
@@ -133,7 +120,8 @@ void RunRouteKmz(QByteArrayView input)
 
     const TDosDateTime stamp{0x74BD, 0x5267};
     const QString name = QStringLiteral("Haven.kml");
-    RequireArchiveOf(Archived(document, name, stamp, 0x20), name, document, stamp, 0x20);
+    QBuffer archive;
+    RequireArchiveOf(Zipped(archive, document, name, stamp, 0x20), name, document, stamp, 0x20);
 }
 
 QList<QByteArray> RouteSeeds()

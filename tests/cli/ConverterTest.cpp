@@ -307,8 +307,8 @@ TEST_P(ConverterOutFault, EndsTheRunAndKeepsWhatWasThere)
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.out, QStringList{QStringLiteral("Route laden: ") + name + QStringLiteral(".rte")});
     const QString failing = target + u'/' + name + QLatin1String(fault.failing);
-    EXPECT_EQ(run.err, ErrorText::CannotCreateFile(failing, QString(QLatin1String(fault.reason)).replace(QStringLiteral("%1"), failing)) +
-                           QStringLiteral(".\n"));
+    const QString reason = QString(QLatin1String(fault.reason)).replace(QStringLiteral("%1"), failing);
+    EXPECT_EQ(run.err, ErrorText::CannotCreateFile(failing, reason) + QStringLiteral(".\n"));
     QMap<QString, QByteArray> expected = before;
     if (QLatin1String(fault.failing) == QLatin1String(".kmz"))
         expected[name + QStringLiteral(".kml")] = ReadFile(QDir(good).filePath(name + QStringLiteral(".kml")));
