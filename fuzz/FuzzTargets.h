@@ -4,7 +4,6 @@
 #include <QByteArrayView>
 #include <QList>
 
-class QBuffer;
 class Error;
 class TGeoList;
 struct TDosDateTime;
@@ -51,10 +50,6 @@ QByteArray Saved(const TGeoList& layer, quint16 version);
 // own; every other version is written as the newest, which, unlike versions
 // 1 to 5, keeps the point GUIDs it reads.
 quint16 RewriteVersion(const TGeoList& layer);
-// `content` as the one deflated entry of an archive our writer makes on
-// `archive`; gives the archive's bytes.
-QByteArray Zipped(QBuffer& archive, const QByteArray& content, const QString& name, const TDosDateTime& stamp,
-                  quint32 attributes);
 // Raises TFuzzFinding unless `archive` is a ZIP archive of one deflated entry
 // holding `content` under `name`, with that stamp and those attributes, its
 // CRC-32 and sizes agreeing in both headers.

@@ -160,16 +160,3 @@ QList<QByteArray> KmzWriterSeeds()
             Input(stamp, 0x21, "ruis.bin", 70000, "y", TShape::Noise, 20000),
             Input(stamp, 0x20, "Haven.kml", 90, kml)};
 }
-
-QByteArray Zipped(QBuffer& archive, const QByteArray& content, const QString& name, const TDosDateTime& stamp,
-                  quint32 attributes)
-{
-    archive.open(QIODevice::ReadWrite);
-    QBuffer source;
-    source.setData(content);
-    source.open(QIODevice::ReadOnly);
-    TZipWriter zip(archive);
-    zip.AddEntry(source, name, TZipMethod::Deflate, stamp, attributes);
-    zip.Finish();
-    return archive.data();
-}

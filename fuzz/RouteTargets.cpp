@@ -8,6 +8,7 @@
 #include "export/uKMZWriter.h"
 #include "export/uTRouteHelper.h"
 #include "geo/uRouteLibrary.h"
+#include "support/ZipReader.h"
 #include "util/uCrLfWriter.h"
 
 #include <QBuffer>

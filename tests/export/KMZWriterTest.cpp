@@ -1,6 +1,7 @@
 #include "export/uKMZWriter.h"
 #include "support/FileSizeLimit.h"
 #include "support/TestSupport.h"
+#include "support/ZipReader.h"
 #include "util/Error.h"
 
 #include <QBuffer>
@@ -42,14 +43,7 @@ QByteArray ZipOnDevice(const QByteArray& content, const QString& name, TDosDateT
                        quint32 attributes = 0x20)
 {
     QBuffer archive;
-    archive.open(QIODevice::ReadWrite);
-    QBuffer source;
-    source.setData(content);
-    source.open(QIODevice::ReadOnly);
-    TZipWriter zip(archive);
-    zip.AddEntry(source, name, TZipMethod::Deflate, stamp, attributes);
-    zip.Finish();
-    return archive.data();
+    return Zipped(archive, content, name, stamp, attributes);
 }
 
 void SetLastWrite(const QString& path, const QDateTime& moment)

@@ -132,3 +132,16 @@ TZipEntry ReadSingleEntry(const QByteArray& archive)
     Check(end.U16() == 0 && end.At() == archive.size(), "bytes after the end record");
     return entry;
 }
+
+QByteArray Zipped(QBuffer& archive, const QByteArray& content, const QString& name, const TDosDateTime& stamp,
+                  quint32 attributes)
+{
+    archive.open(QIODevice::ReadWrite);
+    QBuffer source;
+    source.setData(content);
+    source.open(QIODevice::ReadOnly);
+    TZipWriter zip(archive);
+    zip.AddEntry(source, name, TZipMethod::Deflate, stamp, attributes);
+    zip.Finish();
+    return archive.data();
+}

@@ -2,6 +2,7 @@
 
 #include "export/uKMZWriter.h"
 
+#include <QBuffer>
 #include <QByteArray>
 
 #include <stdexcept>
@@ -20,6 +21,11 @@ struct TZipEntry {
     quint16 InternalAttributes = 0;
     quint32 ExternalAttributes = 0;
 };
+
+// `content` as the one deflated entry of an archive our writer makes on
+// `archive`; gives the archive's bytes.
+QByteArray Zipped(QBuffer& archive, const QByteArray& content, const QString& name, const TDosDateTime& stamp,
+                  quint32 attributes);
 
 // Raised, saying what is wrong, for anything but a single-entry archive.
 class TZipFormatError : public std::runtime_error {
