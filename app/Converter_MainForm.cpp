@@ -1,7 +1,6 @@
 #include "app/Converter_MainForm.h"
 
 #include "app/TDirListBox.h"
-#include "util/Error.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -19,7 +18,6 @@
 #include <QThread>
 #include <QVBoxLayout>
 
-#include <exception>
 #include <utility>
 
 TMainForm* MainForm = nullptr;
@@ -50,7 +48,10 @@ public:
         fForm.lblStatus->setText(text);
         QCoreApplication::processEvents();
     }
+    void Warn(const QString& text) override { Warnings << text; }
     void Pause(int milliseconds) override { QThread::msleep(milliseconds); }
+
+    QStringList Warnings;
 
 private:
     const TMainForm& fForm;
@@ -70,6 +71,7 @@ TMainForm::TMainForm(const QString& routesFolder, QWidget* parent)
       fRoutesFolder(routesFolder),
       fChooseFiles([this] { return ShowOpenDialog(); }),
       fShowError([this](const QString& message) { ShowErrorBox(message); }),
+      fShowWarnings([this](const QStringList& warnings) { ShowWarningBox(warnings); }),
       fConvert(ConvertRoutes)
 {
     setWindowTitle(Title());
@@ -114,6 +116,7 @@ TMainForm::TMainForm(const QString& routesFolder, QWidget* parent)
     connect(btnOpen, &QPushButton::clicked, this, &TMainForm::btnOpenClick);
 
     lblStatus->setObjectName(QStringLiteral("lblStatus"));
+    lblStatus->setTextFormat(Qt::PlainText); // a caption is never markup
     lblStatus->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     lblStatus->setMinimumHeight(lblStatus->fontMetrics().height());
 
@@ -205,11 +208,11 @@ void TMainForm::RunConversion()
     // Whatever goes wrong ends the run; the window stays for a new one.
     try {
         fConvert(files, host);
-    } catch (const Error& error) {
-        fShowError(ErrorMessageText(error.Message()));
-    } catch (const std::exception& error) {
-        fShowError(ErrorMessageText(QString::fromLocal8Bit(error.what())));
+    } catch (...) {
+        fShowError(ErrorMessageText(CurrentErrorText()));
     }
+    if (!host.Warnings.isEmpty())
+        fShowWarnings(host.Warnings);
 }
 
 QStringList TMainForm::ShowOpenDialog()
@@ -222,5 +225,19 @@ QStringList TMainForm::ShowOpenDialog()
 void TMainForm::ShowErrorBox(const QString& message)
 {
     QMessageBox box(QMessageBox::Critical, Title(), message, QMessageBox::Ok, this);
+    box.setTextFormat(Qt::PlainText);
     box.exec();
+}
+
+void TMainForm::ShowWarningBox(const QStringList& warnings)
+{
+    QMessageBox box(QMessageBox::Warning, Title(), WarningsText(warnings), QMessageBox::Ok, this);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+QString TMainForm::WarningsText(const QStringList& warnings)
+{
+    return QStringLiteral("Van deze routes was niet alles leesbaar; wat leesbaar was is geëxporteerd.\n\n")
+           + warnings.join(u'\n');
 }

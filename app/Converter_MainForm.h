@@ -23,6 +23,7 @@ class TMainForm : public QWidget {
 public:
     using TFileChooser = std::function<QStringList()>;
     using TMessageBox = std::function<void(const QString&)>;
+    using TWarningBox = std::function<void(const QStringList&)>;
     using TConversion = std::function<int(const QStringList&, TConversionHost&)>;
 
     // The file dialog opens in routesFolder; empty leaves the platform's default.
@@ -30,12 +31,16 @@ public:
 
     // Window caption and title of the program's message boxes.
     static QString Title();
+    // The text of the message box that lists a run's warnings.
+    static QString WarningsText(const QStringList& warnings);
 
     // Chooses the files of a run, an empty list when the user cancels; the
     // file dialog by default.
     void SetFileChooser(TFileChooser chooser) { fChooseFiles = std::move(chooser); }
     // Shows an error's text; a stop message box by default.
     void SetMessageBox(TMessageBox messageBox) { fShowError = std::move(messageBox); }
+    // Lists a run's warnings, one text each; a warning message box by default.
+    void SetWarningBox(TWarningBox warningBox) { fShowWarnings = std::move(warningBox); }
     // The conversion a run performs; ConvertRoutes by default.
     void SetConversion(TConversion conversion) { fConvert = std::move(conversion); }
 
@@ -52,6 +57,7 @@ private:
     void RunConversion();
     QStringList ShowOpenDialog();
     void ShowErrorBox(const QString& message);
+    void ShowWarningBox(const QStringList& warnings);
 
     QLabel* lblTop;
     QFrame* pnlMain;
@@ -66,6 +72,7 @@ private:
     const QString fRoutesFolder;
     TFileChooser fChooseFiles;
     TMessageBox fShowError;
+    TWarningBox fShowWarnings;
     TConversion fConvert;
     // A run handles events between its steps, so a click or a close can
     // arrive while it works: the click is refused, the close waits.

@@ -3,14 +3,21 @@
 #include "export/uKMZWriter.h"
 #include "export/uTRouteHelper.h"
 #include "geo/uRouteLibrary.h"
+#include "util/Error.h"
 #include "util/uFileUtils.h"
 #include "util/uSafeFile.h"
+#include "util/uVisibleText.h"
 
 #include <QFile>
+#include <QScopeGuard>
+
+#include <exception>
+#include <new>
 
 namespace {
 
-// Only the ASCII letters change case, as in the original's comparison.
+// The route file's extension is compared in ASCII upper case: other letters
+// never appear in ".rte", and a locale's case rules must not decide it.
 QString AsciiUpper(const QString& text)
 {
     QString upper = text;
@@ -26,15 +33,43 @@ QString InFolder(const QString& folder, const QString& fileName)
     return folder + u'/' + fileName;
 }
 
-void Export(const TRoute& route, const QString& kmlPath, const QString& kmzPath)
+void Load(TRoute& route, const QString& path)
 {
-    // Streamed: the text of a long route need not be held whole.
-    WriteSafeFile(kmlPath, [&route](QIODevice& file) { TRouteHelper::WriteKMZKovaltPath(route, file); });
-    if (!FileExists(kmlPath))
-        return;
-    TKMZWriter archive(kmzPath);
-    archive.AddFile(kmlPath, QString(), TZipMethod::Deflate);
-    archive.Release();
+    try {
+        route.LoadFromFile(path);
+    } catch (const std::bad_alloc&) {
+        // Not damage: what was read is not the route, so nothing of it is written.
+        throw Error::OutOfMemory(path, true);
+    }
+}
+
+// Writes the .kml and packs it into the archive. A .kml that is to be
+// deleted goes also when the archive failed; an earlier archive stays as it
+// was.
+void Export(const TRoute& route, const QString& kmlPath, const QString& kmzPath, TConversionHost& host)
+{
+    bool kmlWritten = false;
+    const auto dropKml = qScopeGuard([&] {
+        try {
+            if (kmlWritten && host.DeleteTempFiles())
+                QFile::remove(kmlPath);
+        } catch (...) {
+            // A failure to delete is ignored, and may not end the program
+            // while an error is on its way.
+        }
+    });
+    try {
+        // Streamed: the text of a long route need not be held whole.
+        WriteSafeFile(kmlPath, [&route](QIODevice& file) { TRouteHelper::WriteKMZKovaltPath(route, file); });
+        kmlWritten = true;
+        if (FileExists(kmlPath)) {
+            TKMZWriter archive(kmzPath);
+            archive.AddFile(kmlPath, QString(), TZipMethod::Deflate);
+            archive.Release();
+        }
+    } catch (const std::bad_alloc&) {
+        throw Error::OutOfMemory(kmzPath, false);
+    }
 }
 
 } // namespace
@@ -52,22 +87,46 @@ int ConvertRoutes(const QStringList& files, TConversionHost& host)
             continue;
 
         TRoute aRoute(fImportFilename);
-        host.ShowStatus(QStringLiteral("Route laden: ") + importName);
-        aRoute.LoadFromFile(fImportFilename);
+        host.ShowStatus(QStringLiteral("Route laden: ") + VisibleText(importName));
+        Load(aRoute, fImportFilename);
+        if (const auto& damage = aRoute.LoadDamage())
+            host.Warn(DamageWarning(fImportFilename, aRoute.Count(), damage->ClaimedCount));
         if (aRoute.Count() == 0) {
-            host.ShowStatus(QStringLiteral("Route ") + aRoute.Caption() + QStringLiteral(" leeg en overgeslagen."));
+            host.ShowStatus(QStringLiteral("Route ") + VisibleText(aRoute.Caption())
+                            + QStringLiteral(" leeg en overgeslagen."));
             host.Pause(50);
             continue;
         }
-        Export(aRoute, fTempFilename, fExportFilename);
-        if (host.DeleteTempFiles())
-            QFile::remove(fTempFilename);
-        host.ShowStatus(QStringLiteral("Exporteer route: ") + ExtractFileName(fExportFilename));
+        Export(aRoute, fTempFilename, fExportFilename, host);
+        host.ShowStatus(QStringLiteral("Exporteer route: ") + VisibleText(ExtractFileName(fExportFilename)));
         host.Pause(10);
         ++dn;
     }
     host.ShowStatus(QStringLiteral("Klaar. Routes [%1/%2] geëxporteerd.").arg(dn).arg(files.size()));
     return dn;
+}
+
+QString DamageWarning(const QString& path, qsizetype kept, qint64 claimed)
+{
+    const QString route = QStringLiteral("Route \"%1\" is beschadigd: ").arg(VisibleText(path));
+    if (claimed < 0)
+        return route + QStringLiteral("%1 waypoints overgenomen; het aantal in het bestand is onleesbaar.").arg(kept);
+    return route + QStringLiteral("%1 van de %2 waypoints overgenomen.").arg(kept).arg(claimed);
+}
+
+QString CurrentErrorText()
+{
+    try {
+        throw;
+    } catch (const Error& error) {
+        return error.Message();
+    } catch (const std::bad_alloc&) {
+        return ErrorText::OutOfMemory();
+    } catch (const std::exception& error) {
+        return QString::fromLocal8Bit(error.what());
+    } catch (...) {
+        return QStringLiteral("Unknown error");
+    }
 }
 
 QString ErrorMessageText(const QString& message)

@@ -4,23 +4,37 @@
 #include <QStringList>
 
 // What a front end gives the conversion run: where to write, whether to keep
-// the .kml files, where to show progress and how to pause. The run asks for
-// the target folder and the check box anew for every file, so a change made
-// during a run applies to the files that follow.
+// the .kml files, where to show progress and warnings and how to pause. The
+// run asks for the target folder and the check box anew for every file, so a
+// change made during a run applies to the files that follow.
 class TConversionHost {
 public:
     virtual ~TConversionHost() = default;
     virtual QString TargetFolder() const = 0;
     virtual bool DeleteTempFiles() const = 0;
-    // Shows a status text and lets the front end handle pending events.
+    // Shows a status text, one line without control characters, and lets the
+    // front end handle pending events.
     virtual void ShowStatus(const QString& text) = 0;
+    // Tells of a damaged route file whose readable part was converted.
+    virtual void Warn(const QString& text) = 0;
     virtual void Pause(int milliseconds) = 0;
 };
 
 // Converts the chosen .rte files, in order, into .kmz archives in the host's
 // target folder and returns the number exported. An error (Error) ends the run
-// at once; the status keeps its last text.
+// at once; the status keeps its last text. Memory that runs out is such an
+// error too (TErrorKind::ekOutOfMemory, naming the file), and the route in
+// hand leaves no file behind.
 int ConvertRoutes(const QStringList& files, TConversionHost& host);
+
+// The warning for a route file that was cut short or held a field that could
+// not be read: how many waypoints were kept of how many the file claims
+// (claimed is -1 when the damage came before the count).
+QString DamageWarning(const QString& path, qsizetype kept, qint64 claimed);
+
+// The text of the exception being handled, for a front end's catch (...):
+// an Error's message, "Out of memory" for memory that ran out.
+QString CurrentErrorText();
 
 // The error's text as the message box shows it: "." appended when the last
 // character sorts after ".".

@@ -2,7 +2,6 @@
 
 #include "app/uConversionRun.h"
 #include "geo/uGeoObjects.h"
-#include "util/Error.h"
 #include "util/uSharedSettings.h"
 
 #include <QCoreApplication>
@@ -24,12 +23,17 @@ const char kHelp[] =
     "  --version     show the version\n"
     "\n"
     "Files whose extension is not .rte, and files that do not exist, are passed over.\n"
-    "Exit status: 0 when every file was handled, 1 when an error ended the run,\n"
-    "2 for a usage error.\n";
+    "A damaged route file is converted as far as it can be read, with a warning\n"
+    "on standard error that gives the waypoints kept and the waypoints claimed.\n"
+    "Control characters in a status line are shown as <U+XXXX>.\n"
+    "Exit status: 0 when every file was handled, 1 when an error ended the run\n"
+    "(out of memory included; the route in hand leaves no file), 2 for a usage error.\n";
 
+// All of the text's bytes, NUL included.
 void Print(std::FILE* stream, const QString& text)
 {
-    std::fputs(text.toUtf8().constData(), stream);
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
     std::fflush(stream);
 }
 
@@ -40,6 +44,7 @@ public:
     QString TargetFolder() const override { return fTargetFolder; }
     bool DeleteTempFiles() const override { return !fKeepKml; }
     void ShowStatus(const QString& text) override { Print(stdout, text + u'\n'); }
+    void Warn(const QString& text) override { Print(stderr, text + u'\n'); }
     void Pause(int) override {} // nobody watches a status line go by here
 
 private:
@@ -59,9 +64,7 @@ int UsageError(const QString& problem)
     return 2;
 }
 
-} // namespace
-
-int main(int argc, char* argv[])
+int Main(int argc, char* argv[])
 {
     InitGeoFormatSettings();
     InitSharedSettings();
@@ -107,11 +110,23 @@ int main(int argc, char* argv[])
         return UsageError(QStringLiteral("no route files given"));
 
     ConsoleHost host(options.target, options.keepKml);
+    ConvertRoutes(options.files, host);
+    return 0;
+}
+
+} // namespace
+
+// Whatever ends the run ends it with its message and exit status 1.
+int main(int argc, char* argv[])
+{
     try {
-        ConvertRoutes(options.files, host);
-    } catch (const Error& error) {
-        Print(stderr, ErrorMessageText(error.Message()) + u'\n');
+        return Main(argc, argv);
+    } catch (...) {
+        try {
+            Print(stderr, ErrorMessageText(CurrentErrorText()) + u'\n');
+        } catch (...) {
+            std::fputs("Out of memory.\n", stderr);
+        }
         return 1;
     }
-    return 0;
 }

@@ -28,13 +28,13 @@ constexpr qint64 kOutputBuffer = 65536;
 void WriteBytes(QIODevice& device, QByteArrayView bytes)
 {
     if (!WriteFully(device, bytes))
-        throw Error(ErrorText::StreamWrite());
+        throw Error::StreamWrite();
 }
 
 quint32 ZipSize(qint64 value, const QString& entryName)
 {
     if (value < 0 || value > std::numeric_limits<quint32>::max())
-        throw Error(QStringLiteral("\"%1\" is too large for a ZIP archive").arg(entryName));
+        throw Error(TErrorKind::ekInvalidValue, QStringLiteral("\"%1\" is too large for a ZIP archive").arg(entryName));
     return static_cast<quint32>(value);
 }
 
@@ -123,7 +123,7 @@ void TZipWriter::AddEntry(QIODevice& source, const QString& name, TZipMethod met
                 .ExternalAttributes = externalAttributes,
                 .Offset = ZipSize(fArchive.pos(), name)};
     if (entry.Name.size() > std::numeric_limits<quint16>::max())
-        throw Error(QStringLiteral("Archive entry name \"%1\" is too long").arg(name));
+        throw Error(TErrorKind::ekInvalidValue, QStringLiteral("Archive entry name \"%1\" is too long").arg(name));
 
     // The header goes first with the CRC and compressed size still 0; both
     // are known only once the data is written.
@@ -138,7 +138,7 @@ void TZipWriter::AddEntry(QIODevice& source, const QString& name, TZipMethod met
     for (;;) {
         const qint64 count = source.read(input.data(), kInputChunk);
         if (count < 0)
-            throw Error(ErrorText::StreamRead());
+            throw Error(TErrorKind::ekReadFailed, ErrorText::StreamRead());
         if (count == 0)
             break;
         crc = crc32(crc, reinterpret_cast<const Bytef*>(input.data()), static_cast<uInt>(count));
@@ -204,7 +204,7 @@ void TZipWriter::WriteEntryFields(const Entry& entry)
 void TZipWriter::SeekTo(qint64 offset)
 {
     if (!fArchive.seek(offset))
-        throw Error(ErrorText::StreamWrite());
+        throw Error::StreamWrite();
 }
 
 TKMZWriter::TKMZWriter(const QString& archivePath)
@@ -218,7 +218,7 @@ void TKMZWriter::AddFile(const QString& sourcePath, const QString& archiveName, 
     auto discard = qScopeGuard([this] { Close(); });
     QFile source(sourcePath);
     if (!source.open(QIODevice::ReadOnly))
-        throw Error(ErrorText::CannotOpenFile(sourcePath, source.errorString()));
+        throw Error::CannotOpenFile(sourcePath, source.errorString());
     const QFileInfo info(sourcePath);
     const QString name = archiveName.isEmpty() ? info.fileName() : archiveName;
     WriteArchive([&] {
@@ -245,7 +245,7 @@ void TKMZWriter::WriteArchive(Write&& write)
     } catch (const Error&) {
         if (fFile->error() == QFileDevice::NoError)
             throw;
-        throw Error(ErrorText::CannotCreateFile(fPath, fFile->errorString()));
+        throw Error::CannotCreateFile(fPath, fFile->errorString());
     }
 }
 

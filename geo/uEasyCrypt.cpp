@@ -6,7 +6,7 @@ QByteArray ansi_str_code(QByteArrayView s, encdec mode)
 {
     // The original counts positions in 16 bits.
     if (s.size() > 65535)
-        throw Error(ErrorText::RangeCheck());
+        throw Error::RangeCheck();
     QByteArray result(s.size(), Qt::Uninitialized);
     int offs = 5;
     bool dir_up = true;

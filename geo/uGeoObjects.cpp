@@ -48,7 +48,7 @@ bool StrToBool(const QString& text)
     try {
         return StrToFloat(text, DefaultFormatSettings()) != 0;
     } catch (const Error&) {
-        throw Error(QStringLiteral("'%1' is not a valid boolean value").arg(text));
+        throw Error(TErrorKind::ekInvalidValue, QStringLiteral("'%1' is not a valid boolean value").arg(text));
     }
 }
 
@@ -67,10 +67,14 @@ auto ReadFileHead(const QString& fileName, Read read) -> std::optional<decltype(
         return std::nullopt;
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
-        throw Error(ErrorText::CannotOpenFile(fileName, file.errorString()));
+        throw Error::CannotOpenFile(fileName, file.errorString());
     try {
         return read(file);
-    } catch (const Error&) {
+    } catch (const Error& e) {
+        if (e.Kind() == TErrorKind::ekReadFailed)
+            throw Error::CannotReadFile(fileName, file.errorString());
+        if (e.Kind() != TErrorKind::ekDamage)
+            throw;
         return std::nullopt; // too short
     }
 }
@@ -394,7 +398,7 @@ TGeoPoint* TGeoList::Insert(int index) { return InsertItem(index, TPointStart::p
 TGeoPoint* TGeoList::InsertItem(int index, TPointStart start)
 {
     if (index < 0 || index > Count())
-        throw Error(ErrorText::ArgumentOutOfRange());
+        throw Error::ArgumentOutOfRange();
     std::unique_ptr<TGeoPoint> item = fFactory(start);
     item->fLayer = this;
     TGeoPoint* const result = item.get();
@@ -420,7 +424,7 @@ TGeoPoint* TGeoList::AddForLoading()
 void TGeoList::Delete(int index)
 {
     if (index < 0 || index >= Count())
-        throw Error(ErrorText::ArgumentOutOfRange());
+        throw Error::ArgumentOutOfRange();
     fItems.erase(fItems.begin() + index);
     Renumber(static_cast<std::size_t>(index));
 }
@@ -428,7 +432,7 @@ void TGeoList::Delete(int index)
 TGeoPoint* TGeoList::GetItem(int index) const
 {
     if (index < 0 || index >= Count())
-        throw Error(ErrorText::ArgumentOutOfRange());
+        throw Error::ArgumentOutOfRange();
     return fItems[static_cast<std::size_t>(index)].get();
 }
 
@@ -539,17 +543,24 @@ void TGeoList::LoadFromFile(const QString& value)
     if (!IsValidFile(value) || value == fFilename)
         return;
     fFilename = value;
+    fClaimedCount = -1;
+    fLoadDamage.reset();
     // Read-only: a file others may not write still loads.
     QFile file(value);
     const auto done = qScopeGuard([this] { fHasChanged = false; });
     Notify(fOnBeforeLoad);
+    // The stream reader buffers; the file need not.
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        throw Error::CannotOpenFile(value, file.errorString());
     try {
-        // The stream reader buffers; the file need not.
-        if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-            throw Error(ErrorText::CannotOpenFile(value, file.errorString()));
         LoadFromStream(file);
-    } catch (const std::exception&) {
+    } catch (const Error& e) {
+        if (e.Kind() == TErrorKind::ekReadFailed)
+            throw Error::CannotReadFile(value, file.errorString());
+        if (e.Kind() != TErrorKind::ekDamage)
+            throw;
         // What was read before the damage stays.
+        fLoadDamage = TLoadDamage{fClaimedCount};
     }
     Notify(fOnAfterLoad);
 }
@@ -578,7 +589,7 @@ bool TGeoList::SaveToFile(quint16 version, bool selection)
     bool saved = false;
     try {
         if (!file.open(QIODevice::WriteOnly))
-            throw Error(ErrorText::CannotCreateFile(fFilename, file.errorString()));
+            throw Error::CannotCreateFile(fFilename, file.errorString());
         SaveToStream(file, version, selection);
         CommitSafeFile(file);
         saved = true;
@@ -661,8 +672,9 @@ void TGeoList::SavePOIs(QIODevice& stream, quint16 version, bool selection) cons
 
 void TGeoList::ReservePoints(qint32 count, const TStreamReader& stream, quint16 version)
 {
+    fClaimedCount = count;
     if (count < 0)
-        throw Error(ErrorText::ArgumentOutOfRange());
+        throw Error(TErrorKind::ekDamage, ErrorText::ArgumentOutOfRange());
     // A damaged count must not claim more memory than the file could fill.
     const qint64 room = std::min<qint64>(count, stream.BytesLeft() / TGeoPoint::MinRecordSize(version));
     fItems.reserve(fItems.size() + static_cast<std::size_t>(room));
@@ -735,7 +747,7 @@ void TGeoList::ExportAsCSV(const QString& aFilename) const
     const auto file = CreateSafeFile(aFilename);
     const auto writeLine = [&](const QString& line) {
         if (!WriteFully(*file, ToAnsi(line) + "\r\n"))
-            throw Error(ErrorText::CannotCreateFile(aFilename, file->errorString()));
+            throw Error::CannotCreateFile(aFilename, file->errorString());
     };
     writeLine(ToCSV_Header());
     for (const auto& item : fItems)

@@ -277,10 +277,18 @@ public:
     void setOnBeforeSave(TNotifyEvent handler) { fOnBeforeSave = std::move(handler); }
     void setOnAfterSave(TNotifyEvent handler) { fOnAfterSave = std::move(handler); }
 
-    // Files. A load keeps everything read before an error and raises nothing
-    // but the validity check's open error and the notifications' own errors.
+    // Files. A load keeps everything read before damage in the file and
+    // records it in LoadDamage. It raises what is no damage: a file that
+    // cannot be opened or read, memory that runs out (std::bad_alloc) and
+    // the notifications' own errors.
     virtual bool IsValidFile(const QString& fileName) const;
     void LoadFromFile(const QString& value);
+    // Set by LoadFromFile when the file was cut short or held a field that
+    // could not be read.
+    struct TLoadDamage {
+        qint64 ClaimedCount = -1; // the points the file claims; -1 when damage came first
+    };
+    const std::optional<TLoadDamage>& LoadDamage() const { return fLoadDamage; }
     // Each save replaces the file only when it was written in full and
     // tells whether it was.
     bool SaveToFile(const QString& value, quint16 version, bool selection);
@@ -352,4 +360,6 @@ private:
     bool fHasChanged = false;
     TkdVersion fFileVersion;
     QString fFilename;
+    qint64 fClaimedCount = -1; // the point count read last
+    std::optional<TLoadDamage> fLoadDamage;
 };

@@ -108,7 +108,7 @@ TWaypoint* TRoute::InsertWaypoint(double lat, double lon, const TWaypoint* befor
         return Add(lat, lon);
     // The index of another route's waypoint means nothing here.
     if (!Owns(beforeWpt))
-        throw Error(ErrorText::ArgumentOutOfRange());
+        throw Error::ArgumentOutOfRange();
     const int index = beforeWpt->Index();
     TWaypoint* const waypoint = AsWaypoint(Insert(index));
     RelinkLegsFrom(index - 1);

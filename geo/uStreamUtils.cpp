@@ -17,7 +17,7 @@ namespace {
 void WriteAll(QIODevice& stream, const char* data, qint64 size)
 {
     if (size > 0 && stream.write(data, size) != size)
-        throw Error(ErrorText::StreamWrite());
+        throw Error::StreamWrite();
 }
 
 template <typename T>
@@ -135,6 +135,9 @@ bool ParseGuidText(Text text, QUuid& guid)
     return true;
 }
 
+// The device failed; there may be data beyond, so this is no damage.
+Error ReadFailed() { return {TErrorKind::ekReadFailed, ErrorText::StreamRead()}; }
+
 } // namespace
 
 // ------------------------------------------------------------ TStreamReader
@@ -156,14 +159,17 @@ void TStreamReader::Consume()
 QByteArrayView TStreamReader::TakeBeyondWindow(qint64 count)
 {
     if (count < 0 || count > BytesLeft())
-        throw Error(ErrorText::StreamRead());
+        throw Error::StreamRead();
     Consume();
     const qint64 size = std::max(count, fNextWindow);
     fNextWindow = std::min(fNextWindow * 2, kLargestWindow);
     fWindow.resize(size);
-    fWindow.resize(std::max<qint64>(fStream.peek(fWindow.data(), size), 0));
+    const qint64 peeked = fStream.peek(fWindow.data(), size);
+    if (peeked < 0)
+        throw ReadFailed();
+    fWindow.resize(peeked);
     if (fWindow.size() < count)
-        throw Error(ErrorText::StreamRead());
+        throw Error::StreamRead(); // the data ended early after all
     return Take(count);
 }
 
@@ -175,11 +181,14 @@ void TStreamReader::Skip(qint64 count)
         return;
     }
     if (count < 0 || count > BytesLeft())
-        throw Error(ErrorText::StreamRead());
+        throw Error::StreamRead();
     fTaken += inWindow;
     Consume();
-    if (fStream.skip(count - inWindow) != count - inWindow)
-        throw Error(ErrorText::StreamRead());
+    const qint64 skipped = fStream.skip(count - inWindow);
+    if (skipped < 0)
+        throw ReadFailed();
+    if (skipped != count - inWindow)
+        throw Error::StreamRead();
 }
 
 // ----------------------------------------------------------------- values
@@ -188,7 +197,7 @@ qint64 ReadStringCount(TStreamReader& stream)
 {
     const auto count = static_cast<quint32>(ReadInteger(stream));
     if (count > static_cast<quint32>(std::numeric_limits<qint32>::max()))
-        throw Error(ErrorText::RangeCheck());
+        throw Error::RangeCheck();
     return count;
 }
 
@@ -273,7 +282,7 @@ QByteArray ReadString(QIODevice& stream)
 void WriteString8(QIODevice& stream, const QByteArray& text)
 {
     if (text.size() > 255)
-        throw Error(ErrorText::RangeCheck());
+        throw Error::RangeCheck();
     WriteByte(stream, static_cast<quint8>(text.size()));
     WriteAll(stream, text.constData(), text.size());
 }
@@ -297,7 +306,7 @@ QUuid StringToGUID(const QString& text)
 {
     QUuid guid;
     if (!TryStringToGUID(text, guid))
-        throw Error(InvalidGuidText(text));
+        throw Error(TErrorKind::ekInvalidValue, InvalidGuidText(text));
     return guid;
 }
 
@@ -311,7 +320,7 @@ QUuid ReadGUID(TStreamReader& stream)
     const QByteArrayView text = TakeString(stream);
     QUuid guid;
     if (!ParseGuidText(text, guid))
-        throw Error(InvalidGuidText(FromAnsi(text)));
+        throw Error(TErrorKind::ekDamage, InvalidGuidText(FromAnsi(text)));
     return guid;
 }
 
@@ -338,7 +347,7 @@ void ReadStringList(TStreamReader& stream, TStringList& list)
     if (count == 0)
         return;
     if (count < 0)
-        throw Error(ErrorText::RangeCheck());
+        throw Error::RangeCheck();
     TTextEncoding encoding = TTextEncoding::Ansi;
     const QString text = Decode(stream.Take(count), encoding);
     list.SetText(text);

@@ -426,7 +426,7 @@ QString FloatToStr(double value, const TFormatSettings& settings)
 double StrToFloat(const QString& text, const TFormatSettings& settings)
 {
     const auto invalid = [&text] {
-        return Error(QStringLiteral("'%1' is not a valid floating point value").arg(text));
+        return Error(TErrorKind::ekInvalidValue, QStringLiteral("'%1' is not a valid floating point value").arg(text));
     };
     const QString trimmed = text.trimmed();
     QByteArray plain;

@@ -1,6 +1,12 @@
 #include "util/Error.h"
 
-Error::Error(QString message)
-    : fMessage(std::move(message)), fUtf8(fMessage.toUtf8())
+Error::Error(TErrorKind kind, QString message) : Error(kind, std::move(message), QString(), QString()) {}
+
+Error::Error(TErrorKind kind, QString message, QString path, QString reason)
+    : fKind(kind),
+      fMessage(std::move(message)),
+      fPath(std::move(path)),
+      fReason(std::move(reason)),
+      fUtf8(fMessage.toUtf8())
 {
 }

@@ -73,5 +73,5 @@ void TCrLfWriter::Flush()
 void TCrLfWriter::WriteOut(QByteArrayView bytes)
 {
     if (!WriteFully(fDevice, bytes))
-        throw Error(ErrorText::StreamWrite());
+        throw Error::StreamWrite();
 }

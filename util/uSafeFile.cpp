@@ -7,7 +7,7 @@ std::unique_ptr<QSaveFile> CreateSafeFile(const QString& path)
 {
     auto file = std::make_unique<QSaveFile>(path);
     if (!file->open(QIODevice::WriteOnly))
-        throw Error(ErrorText::CannotCreateFile(path, file->errorString()));
+        throw Error::CannotCreateFile(path, file->errorString());
     return file;
 }
 
@@ -31,7 +31,7 @@ void CommitSafeFile(QSaveFile& file)
     // Qt's commit takes a failure to write out the buffer for success and
     // would put a cut-off file in place, so the buffer goes first.
     if (!FlushFully(file) || !file.commit())
-        throw Error(ErrorText::CannotCreateFile(file.fileName(), file.errorString()));
+        throw Error::CannotCreateFile(file.fileName(), file.errorString());
 }
 
 bool WriteFully(QIODevice& device, QByteArrayView bytes)
@@ -53,7 +53,7 @@ void WriteSafeFile(const QString& path, const std::function<void(QIODevice&)>& w
     } catch (const Error&) {
         if (file->error() == QFileDevice::NoError)
             throw;
-        throw Error(ErrorText::CannotCreateFile(path, file->errorString()));
+        throw Error::CannotCreateFile(path, file->errorString());
     }
     CommitSafeFile(*file);
 }

@@ -1,7 +1,8 @@
 // Damaged route files through the conversion run: every cut of a route file
 // of each version, and single damaged fields. No error escapes the run; the
-// archive it writes runs through exactly the waypoints read in full, and a
-// file that is no route any more is reported as an empty route.
+// archive it writes runs through exactly the waypoints read in full, a file
+// that is no route any more is reported as an empty route, and a damaged
+// route gets one warning with the waypoints kept and claimed.
 #include "app/uConversionRun.h"
 #include "geo/uRouteLibrary.h"
 #include "support/LayerImage.h"
@@ -29,6 +30,9 @@ const QString kCaption = QStringLiteral("Haven \u00EB");
 const QStringList kAll = {QStringLiteral("3.6,51.5"), QStringLiteral("3.57,51.44"), QStringLiteral("18.4,-33.9")};
 const QStringList kFirst = kAll.first(1);
 
+// A file that gets no warning.
+constexpr qint64 kSound = std::numeric_limits<qint64>::min();
+
 // Three waypoints; the middle one is scrambled.
 std::unique_ptr<TRoute> Sample()
 {
@@ -52,9 +56,11 @@ public:
     QString TargetFolder() const override { return fFolder; }
     bool DeleteTempFiles() const override { return true; }
     void ShowStatus(const QString& text) override { Statuses << text; }
+    void Warn(const QString& text) override { Warnings << text; }
     void Pause(int) override {}
 
     QStringList Statuses;
+    QStringList Warnings;
 
 private:
     QString fFolder;
@@ -96,14 +102,19 @@ protected:
     QString Target() const { return Path(QStringLiteral("out")); }
 
     // Converts the bytes as Haven.rte and checks what the run reported and
-    // wrote: the archive's tuples for Exported, nothing otherwise.
-    void ExpectConverted(const QByteArray& bytes, Report report, const QStringList& tuples = {}) const
+    // wrote: the archive's tuples for Exported, nothing otherwise, and a
+    // warning when the route was damaged (claimed: the waypoint count the
+    // file claims, -1 when unreadable, kSound for no warning).
+    void ExpectConverted(const QByteArray& bytes, Report report, const QStringList& tuples, qint64 claimed) const
     {
         const QString path = WriteFile(QStringLiteral("Haven.rte"), bytes);
         QFile::remove(Target() + QStringLiteral("/Haven.kmz"));
         TestHost host(Target());
         int exported = -1;
         EXPECT_NO_THROW(exported = ConvertRoutes({path}, host));
+        const QStringList warnings =
+            claimed == kSound ? QStringList() : QStringList{DamageWarning(path, tuples.size(), claimed)};
+        EXPECT_EQ(host.Warnings, warnings);
 
         ASSERT_EQ(host.Statuses.size(), 3) << host.Statuses.join(u'|').toStdString();
         EXPECT_EQ(host.Statuses[0], u"Route laden: Haven.rte");
@@ -141,7 +152,9 @@ TEST_P(DamagedRouteConversion, EveryCutConvertsTheWaypointsCompleteBeforeIt)
         const Report report = waypoints > 0                                    ? Report::Exported
                               : isRoute && cut >= image.At("caption").End ? Report::Empty
                                                                                : Report::Unnamed;
-        ExpectConverted(image.Bytes().left(cut), report, kAll.first(waypoints));
+        const bool cutShort = isRoute && cut < image.Bytes().size();
+        const qint64 claimed = !cutShort ? kSound : cut >= image.At("count").End ? kAll.size() : -1;
+        ExpectConverted(image.Bytes().left(cut), report, kAll.first(waypoints), claimed);
         if (::testing::Test::HasFailure())
             return;
     }
@@ -153,6 +166,7 @@ struct Damage {
     QByteArray bytes;  // in place of the field's
     Report report;
     QStringList tuples = {};
+    qint64 claimed = kSound; // else warned about, with the count claimed (-1: unreadable)
     quint16 fromVersion = 0;
     bool onlyTheGuidText = false; // converted in full where the waypoint GUID is skipped
 };
@@ -166,29 +180,29 @@ const Damage kDamages[] = {
     {"kind ROUTES", "kind", Text8("ROUTES"), Report::Exported, kAll},
     {"version 7", "version", Hex("07 00"), Report::Unnamed},
     {"version 65535", "version", Hex("FF FF"), Report::Unnamed},
-    {"version 5, the same layout", "version", Hex("05 00"), Report::Exported, kAll, 1},
+    {"version 5, the same layout", "version", Hex("05 00"), Report::Exported, kAll, kSound, 1},
     {"writing class TGeoList", "class", Text8("TGeoList"), Report::Exported, kAll},
     {"class over 25 characters", "class", Text8(QByteArray(40, 'K')), Report::Exported, kAll},
-    {"route GUID not a GUID", "guid", Text("geen guid"), Report::Unnamed},
-    {"route GUID count beyond the file", "guid", Int32(0x7FFFFFFF), Report::Unnamed},
+    {"route GUID not a GUID", "guid", Text("geen guid"), Report::Unnamed, {}, -1},
+    {"route GUID count beyond the file", "guid", Int32(0x7FFFFFFF), Report::Unnamed, {}, -1},
     {"creation time not a number", "created", Double(std::numeric_limits<double>::quiet_NaN()), Report::Exported,
      kAll},
     {"creation time far beyond any calendar", "created", Double(1e300), Report::Exported, kAll},
-    {"negative caption count", "caption", Int32(-1), Report::Unnamed},
-    {"caption count beyond the file", "caption", Int32(0x7FFFFFFF), Report::Unnamed},
-    {"description count beyond the file", "description", Int32(0x7FFFFFF0), Report::Empty},
+    {"negative caption count", "caption", Int32(-1), Report::Unnamed, {}, -1},
+    {"caption count beyond the file", "caption", Int32(0x7FFFFFFF), Report::Unnamed, {}, -1},
+    {"description count beyond the file", "description", Int32(0x7FFFFFF0), Report::Empty, {}, -1},
     {"flag byte 2", "canedit", Hex("02"), Report::Exported, kAll},
-    {"negative waypoint count", "count", Int32(-1), Report::Empty},
+    {"negative waypoint count", "count", Int32(-1), Report::Empty, {}, -1},
     {"waypoint count 0", "count", Int32(0), Report::Empty},
     {"waypoint count 1", "count", Int32(1), Report::Exported, kFirst},
-    {"waypoint count 4", "count", Int32(4), Report::Exported, kAll},
-    {"waypoint count two billion", "count", Int32(2000000000), Report::Exported, kAll},
-    {"waypoint GUID not a GUID", "point guid", Text("geen guid"), Report::Exported, kFirst, 0, true},
+    {"waypoint count 4", "count", Int32(4), Report::Exported, kAll, 4},
+    {"waypoint count two billion", "count", Int32(2000000000), Report::Exported, kAll, 2000000000},
+    {"waypoint GUID not a GUID", "point guid", Text("geen guid"), Report::Exported, kFirst, 3, 0, true},
     {"waypoint GUID count of 2^31", "point guid", Int32(std::numeric_limits<qint32>::min()), Report::Exported,
-     kFirst},
+     kFirst, 3},
     {"scrambling flag cleared", "point encrypt", Hex("00"), Report::Exported, kAll},
-    {"waypoint text count of 2^32-1", "point text", Int32(-1), Report::Exported, kFirst},
-    {"waypoint caption count beyond the file", "point caption", Int32(0x7FFFFFFF), Report::Exported, kFirst},
+    {"waypoint text count of 2^32-1", "point text", Int32(-1), Report::Exported, kFirst, 3},
+    {"waypoint caption count beyond the file", "point caption", Int32(0x7FFFFFFF), Report::Exported, kFirst, 3},
     {"latitude not a number", "point latitude", Double(std::numeric_limits<double>::quiet_NaN()), Report::Exported,
      {kAll[0], QStringLiteral("3.57,NAN"), kAll[2]}},
     {"longitude infinite", "point longitude", Double(-kInfinity), Report::Exported,
@@ -207,7 +221,10 @@ TEST_P(DamagedRouteConversion, OneDamagedFieldConvertsTheWaypointsBeforeIt)
             continue;
         SCOPED_TRACE(d.name);
         const bool skipped = d.onlyTheGuidText && version >= 1 && version <= 5;
-        ExpectConverted(image.Replaced(field, d.bytes), d.report, skipped ? kAll : d.tuples);
+        if (skipped)
+            ExpectConverted(image.Replaced(field, d.bytes), d.report, kAll, kSound);
+        else
+            ExpectConverted(image.Replaced(field, d.bytes), d.report, d.tuples, d.claimed);
     }
 }
 

@@ -349,8 +349,8 @@ TEST_F(MainFormTest, AnErrorEndsTheRunInAMessageBoxAndANewRunCanStart)
         const char16_t* shown;
     };
     for (const Case& c : {
-             Case{[] { throw Error(ErrorText::CannotCreateFile(QStringLiteral("/kmz/Haven.kml"),
-                                                               QStringLiteral("Permission denied"))); },
+             Case{[] { throw Error::CannotCreateFile(QStringLiteral("/kmz/Haven.kml"),
+                                                               QStringLiteral("Permission denied")); },
                   u"Cannot create file \"/kmz/Haven.kml\". Permission denied."},
              Case{[] { throw std::runtime_error("out of memory"); }, u"out of memory."},
          }) {
@@ -376,7 +376,7 @@ TEST_F(MainFormTest, TheErrorBoxIsAStopMessageWithTheProgramsTitle)
     const auto form = NewForm(fRoutes.path());
     form->SetFileChooser([this] { return QStringList{Route("Haven.rte")}; });
     form->SetConversion([](const QStringList&, TConversionHost&) -> int {
-        throw Error(QStringLiteral("Cannot open file \"Haven.rte\". Sharing violation"));
+        throw Error::CannotOpenFile(QStringLiteral("Haven.rte"), QStringLiteral("Sharing violation"));
     });
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QString title;
@@ -455,7 +455,7 @@ TEST_F(MainFormTest, ClosingDuringARunTakesEffectWhenTheRunEnds)
                 handled << QFileInfo(file).fileName();
             }
             if (fails)
-                throw Error(QStringLiteral("Cannot create file \"x\". Disk full"));
+                throw Error::CannotCreateFile(QStringLiteral("x"), QStringLiteral("Disk full"));
             return 0;
         });
         Choose({Route("Haven.rte"), Route("Biesbosch.rte")});

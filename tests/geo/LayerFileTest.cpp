@@ -421,7 +421,7 @@ TEST_F(LayerFileLoad, ANotificationsErrorReachesTheCallerAfterTheLoadIsClosed)
 {
     const QString path = WriteFile(QStringLiteral("a.lay"), Saved(*Sample(), 6));
     TGeoList layer;
-    layer.setOnAfterLoad([](TGeoList&) { throw Error(QStringLiteral("gestopt")); });
+    layer.setOnAfterLoad([](TGeoList&) { throw Error(TErrorKind::ekInvalidValue, QStringLiteral("gestopt")); });
     EXPECT_EQ(ErrorOf([&] { layer.LoadFromFile(path); }), QStringLiteral("gestopt"));
     EXPECT_EQ(layer.Count(), 3);
     EXPECT_FALSE(layer.HasChanged());
