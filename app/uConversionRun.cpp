@@ -3,6 +3,7 @@
 #include "export/uKMZWriter.h"
 #include "export/uTRouteHelper.h"
 #include "geo/uRouteLibrary.h"
+#include "platform/AtomicFile.h"
 #include "util/Error.h"
 #include "util/uFileUtils.h"
 #include "util/uSafeFile.h"
@@ -48,15 +49,12 @@ void Load(TRoute& route, const QString& path)
 // was.
 void Export(const TRoute& route, const QString& kmlPath, const QString& kmzPath, TConversionHost& host)
 {
+    // Encoded now: deleting must not need memory, which may have run out.
+    const QByteArray nativeKmlPath = QFile::encodeName(kmlPath);
     bool kmlWritten = false;
     const auto dropKml = qScopeGuard([&] {
-        try {
-            if (kmlWritten && host.DeleteTempFiles())
-                QFile::remove(kmlPath);
-        } catch (...) {
-            // A failure to delete is ignored, and may not end the program
-            // while an error is on its way.
-        }
+        if (kmlWritten && host.DeleteTempFiles())
+            DeleteEncodedFile(nativeKmlPath); // a failure to delete is ignored
     });
     try {
         // Streamed: the text of a long route need not be held whole.

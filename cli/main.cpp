@@ -2,6 +2,7 @@
 
 #include "app/uConversionRun.h"
 #include "geo/uGeoObjects.h"
+#include "platform/DateTime.h"
 #include "util/uSharedSettings.h"
 
 #include <QCoreApplication>
@@ -68,6 +69,7 @@ int Main(int argc, char* argv[])
 {
     InitGeoFormatSettings();
     InitSharedSettings();
+    LoadTimeZone();
 
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("rte2kmz"));

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "platform/AtomicFile.h"
+
 #include <QDateTime>
 #include <QIODevice>
-#include <QSaveFile>
 #include <QString>
 
 #include <memory>
@@ -79,6 +80,6 @@ private:
     void Close();
 
     QString fPath;
-    std::unique_ptr<QSaveFile> fFile;
+    std::unique_ptr<TAtomicFile> fFile;
     std::unique_ptr<TZipWriter> fZip;
 };

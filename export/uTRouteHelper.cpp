@@ -90,22 +90,28 @@ bool IsXmlChar(char32_t c)
 }
 
 // The name as element text: reserved characters escaped, and characters XML
-// cannot carry at all (control characters from a damaged file) replaced.
+// cannot carry at all (control characters from a damaged file, lone
+// surrogates) replaced.
 QString XmlText(const QString& name)
 {
     QString text;
     text.reserve(name.size());
-    for (const char32_t c : name.toUcs4()) {
-        if (c == u'&')
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const QChar c = name.at(i);
+        if (c.isHighSurrogate() && i + 1 < name.size() && name.at(i + 1).isLowSurrogate()) {
+            text += c;
+            text += name.at(++i);
+        } else if (c == u'&') {
             text += QStringLiteral("&amp;");
-        else if (c == u'<')
+        } else if (c == u'<') {
             text += QStringLiteral("&lt;");
-        else if (c == u'>')
+        } else if (c == u'>') {
             text += QStringLiteral("&gt;");
-        else if (!IsXmlChar(c))
+        } else if (c.isSurrogate() || !IsXmlChar(c.unicode())) {
             text += QChar(QChar::ReplacementCharacter);
-        else
-            text += QString::fromUcs4(&c, 1);
+        } else {
+            text += c;
+        }
     }
     return text;
 }

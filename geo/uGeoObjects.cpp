@@ -10,7 +10,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QScopeGuard>
 
 #include <algorithm>
@@ -583,15 +582,13 @@ bool TGeoList::SaveToFile(quint16 version, bool selection)
 {
     // The old file is replaced only by a complete new one; an uncommitted
     // one is discarded with `file`.
-    QSaveFile file(fFilename);
     const auto done = qScopeGuard([this] { fHasChanged = false; });
     Notify(fOnBeforeSave);
     bool saved = false;
     try {
-        if (!file.open(QIODevice::WriteOnly))
-            throw Error::CannotCreateFile(fFilename, file.errorString());
-        SaveToStream(file, version, selection);
-        CommitSafeFile(file);
+        const auto file = CreateSafeFile(fFilename);
+        SaveToStream(*file, version, selection);
+        CommitSafeFile(*file);
         saved = true;
     } catch (const std::exception&) {
         saved = false;

@@ -135,7 +135,8 @@ bool ParseGuidText(Text text, QUuid& guid)
     return true;
 }
 
-// The device failed; there may be data beyond, so this is no damage.
+// The device gave less than it said it holds: it failed, or the data
+// changed while it was read. Either way this is no damage in the data.
 Error ReadFailed() { return {TErrorKind::ekReadFailed, ErrorText::StreamRead()}; }
 
 } // namespace
@@ -164,12 +165,9 @@ QByteArrayView TStreamReader::TakeBeyondWindow(qint64 count)
     const qint64 size = std::max(count, fNextWindow);
     fNextWindow = std::min(fNextWindow * 2, kLargestWindow);
     fWindow.resize(size);
-    const qint64 peeked = fStream.peek(fWindow.data(), size);
-    if (peeked < 0)
-        throw ReadFailed();
-    fWindow.resize(peeked);
+    fWindow.resize(std::max<qint64>(fStream.peek(fWindow.data(), size), 0));
     if (fWindow.size() < count)
-        throw Error::StreamRead(); // the data ended early after all
+        throw ReadFailed();
     return Take(count);
 }
 
@@ -184,11 +182,8 @@ void TStreamReader::Skip(qint64 count)
         throw Error::StreamRead();
     fTaken += inWindow;
     Consume();
-    const qint64 skipped = fStream.skip(count - inWindow);
-    if (skipped < 0)
+    if (fStream.skip(count - inWindow) != count - inWindow)
         throw ReadFailed();
-    if (skipped != count - inWindow)
-        throw Error::StreamRead();
 }
 
 // ----------------------------------------------------------------- values

@@ -1,5 +1,7 @@
 #include "platform/DateTime.h"
 
+#include <QTimeZone>
+
 #include <cmath>
 
 namespace {
@@ -64,3 +66,5 @@ TDateTime DateTimeFromQDateTime(const QDateTime& dt)
     const QDateTime local = dt.toLocalTime();
     return EncodeDateTime(local.date(), local.time());
 }
+
+void LoadTimeZone() { static_cast<void>(QTimeZone::systemTimeZone()); }

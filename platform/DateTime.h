@@ -22,3 +22,8 @@ TDateTime EncodeDateTime(const QDate& date, const QTime& time);
 
 // The local wall-clock time as a day count, and back (in the process's time zone).
 TDateTime DateTimeFromQDateTime(const QDateTime& dt);
+
+// Reads the process's time-zone rules now. Qt reads them on first use and
+// does not survive memory running out while it does, so a program loads them
+// at its start, before any work that must fail cleanly.
+void LoadTimeZone();

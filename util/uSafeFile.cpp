@@ -3,35 +3,18 @@
 #include "util/Error.h"
 #include "util/uCrLfWriter.h"
 
-std::unique_ptr<QSaveFile> CreateSafeFile(const QString& path)
+std::unique_ptr<TAtomicFile> CreateSafeFile(const QString& path)
 {
-    auto file = std::make_unique<QSaveFile>(path);
-    if (!file->open(QIODevice::WriteOnly))
+    auto file = std::make_unique<TAtomicFile>(path);
+    if (!file->Create())
         throw Error::CannotCreateFile(path, file->errorString());
     return file;
 }
 
-namespace {
-
-// Writes out what the file still buffers. A full disk takes part of it and
-// tells why only on the next attempt, so we try again while it takes some.
-bool FlushFully(QFileDevice& file)
+void CommitSafeFile(TAtomicFile& file)
 {
-    for (qint64 left = file.bytesToWrite(); !file.flush(); left = file.bytesToWrite()) {
-        if (file.bytesToWrite() == left)
-            return false;
-    }
-    return true;
-}
-
-} // namespace
-
-void CommitSafeFile(QSaveFile& file)
-{
-    // Qt's commit takes a failure to write out the buffer for success and
-    // would put a cut-off file in place, so the buffer goes first.
-    if (!FlushFully(file) || !file.commit())
-        throw Error::CannotCreateFile(file.fileName(), file.errorString());
+    if (!file.Commit())
+        throw Error::CannotCreateFile(file.Path(), file.errorString());
 }
 
 bool WriteFully(QIODevice& device, QByteArrayView bytes)

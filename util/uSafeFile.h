@@ -1,8 +1,9 @@
 #pragma once
 
+#include "platform/AtomicFile.h"
+
 #include <QByteArrayView>
 #include <QIODevice>
-#include <QSaveFile>
 #include <QString>
 
 #include <functional>
@@ -13,12 +14,12 @@
 // that name as it was. Errors name the target, never the temporary file.
 
 // Raises "Cannot create file "%s". %s" when the file cannot be made.
-std::unique_ptr<QSaveFile> CreateSafeFile(const QString& path);
+std::unique_ptr<TAtomicFile> CreateSafeFile(const QString& path);
 
 // Moves the finished file to its name; raises "Cannot create file "%s". %s"
 // when a write failed on the way or the move is refused. Destroying the
-// QSaveFile without committing removes the temporary file.
-void CommitSafeFile(QSaveFile& file);
+// file without committing removes the temporary file.
+void CommitSafeFile(TAtomicFile& file);
 
 // Offers the bytes again as long as the device takes some of them: a file
 // takes part of a large write when the disk fills up, and tells why only on

@@ -353,6 +353,8 @@ TEST_F(MainFormTest, AnErrorEndsTheRunInAMessageBoxAndANewRunCanStart)
                                                                QStringLiteral("Permission denied")); },
                   u"Cannot create file \"/kmz/Haven.kml\". Permission denied."},
              Case{[] { throw std::runtime_error("out of memory"); }, u"out of memory."},
+             Case{[] { throw std::bad_alloc(); }, u"Out of memory."},
+             Case{[] { throw 42; }, u"Unknown error."},
          }) {
         SCOPED_TRACE(QString::fromUtf16(c.shown).toStdString());
         fMessages.clear();
@@ -398,6 +400,89 @@ TEST_F(MainFormTest, TheErrorBoxIsAStopMessageWithTheProgramsTitle)
     EXPECT_EQ(title, QStringLiteral("Nautiva Route Conversie"));
     EXPECT_EQ(text, QStringLiteral("Cannot open file \"Haven.rte\". Sharing violation."));
     EXPECT_EQ(buttons, QMessageBox::Ok);
+}
+
+TEST_F(MainFormRunTest, ARunWithDamagedRoutesListsThemInOneWarningBoxAfterItsClosingText)
+{
+    Target(fTarget.path());
+    const QString sound = WriteRoute("Haven.rte", 3);
+    const QString cut = WriteRoute("Sluis.rte", 3);
+    const QByteArray bytes = ReadFile(cut);
+    WriteFile(cut, bytes.left(bytes.size() - 10));
+    const QString caption = WriteRoute("Leeg.rte", 0);
+    const QByteArray empty = ReadFile(caption);
+    WriteFile(caption, empty.left(empty.size() - 2)); // cut inside the waypoint count
+    QList<QStringList> boxes;
+    QString statusWhenShown;
+    fForm->SetWarningBox([&](const QStringList& warnings) {
+        boxes << warnings;
+        statusWhenShown = Status();
+    });
+
+    Choose({sound, cut, caption});
+    fForm->btnOpenClick();
+    Choose({sound});
+    fForm->btnOpenClick();
+
+    EXPECT_TRUE(fMessages.isEmpty());
+    ASSERT_EQ(boxes.size(), 1) << "a run without damage shows none";
+    EXPECT_EQ(boxes.at(0), (QStringList{DamageWarning(cut, 2, 3), DamageWarning(caption, 0, -1)}));
+    EXPECT_EQ(statusWhenShown, QStringLiteral("Klaar. Routes [2/3] geëxporteerd."));
+    EXPECT_EQ(DamageWarning(cut, 2, 3),
+              QStringLiteral("Route \"%1\" is beschadigd: 2 van de 3 waypoints overgenomen.").arg(cut));
+    EXPECT_EQ(DamageWarning(caption, 0, -1),
+              QStringLiteral("Route \"%1\" is beschadigd: 0 waypoints overgenomen; het aantal in het bestand is "
+                             "onleesbaar.")
+                  .arg(caption));
+}
+
+TEST_F(MainFormTest, TheWarningBoxListsTheWarningsInDutch)
+{
+    const auto form = NewForm(fRoutes.path());
+    form->SetFileChooser([this] { return QStringList{Route("Haven.rte")}; });
+    form->SetConversion([](const QStringList&, TConversionHost& host) {
+        host.Warn(QStringLiteral("Route \"a.rte\" is beschadigd: 1 van de 2 waypoints overgenomen."));
+        host.Warn(QStringLiteral("Route \"<b>.rte\" is beschadigd: 0 van de 9 waypoints overgenomen."));
+        return 1;
+    });
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QString title;
+    QString text;
+    Qt::TextFormat format = Qt::AutoText;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        icon = box->icon();
+        title = box->windowTitle();
+        text = box->text();
+        format = box->textFormat();
+        box->accept();
+    });
+
+    form->btnOpenClick();
+
+    EXPECT_EQ(icon, QMessageBox::Warning);
+    EXPECT_EQ(title, QStringLiteral("Nautiva Route Conversie"));
+    EXPECT_EQ(text, QStringLiteral("Van deze routes was niet alles leesbaar; wat leesbaar was is geëxporteerd.\n\n"
+                                   "Route \"a.rte\" is beschadigd: 1 van de 2 waypoints overgenomen.\n"
+                                   "Route \"<b>.rte\" is beschadigd: 0 van de 9 waypoints overgenomen."));
+    EXPECT_EQ(format, Qt::PlainText);
+}
+
+TEST_F(MainFormTest, TheStatusLabelShowsACaptionAsItIsNeverAsMarkup)
+{
+    const QString text = QStringLiteral("Route <b>Haven</b> &amp; <U+000A> leeg en overgeslagen.");
+    fForm->SetConversion([&text](const QStringList&, TConversionHost& host) {
+        host.ShowStatus(text);
+        return 0;
+    });
+    Choose({Route("Haven.rte")});
+
+    fForm->btnOpenClick();
+
+    const auto* label = Control<QLabel>("lblStatus");
+    EXPECT_EQ(label->text(), text);
+    EXPECT_EQ(label->textFormat(), Qt::PlainText);
 }
 
 TEST(ErrorMessageTextTest, AddsAFullStopAfterACharacterThatSortsAfterIt)

@@ -147,6 +147,55 @@ TEST_F(Converter, EmptyRoutesAreReportedWithTheirCaption)
     EXPECT_TRUE(TargetFiles().isEmpty());
 }
 
+TEST_F(Converter, EveryStatusIsOneWholeLineWhateverTheCaptionOrNameHolds)
+{
+    const QStringList files = {
+        WriteRoute(QStringLiteral("nul.rte"), QStringLiteral("A\u0000B"), {}),
+        WriteRoute(QStringLiteral("regels.rte"), QStringLiteral("C\r\nD\rE\nF"), {}),
+        WriteRoute(QStringLiteral("overig.rte"), QStringLiteral("\tG\u001F\u007F\u0081H\u00EB"), {}),
+        WriteRoute(QStringLiteral("naam\nmet\rbreuk.rte"), QStringLiteral("I"), kBiesbosch),
+    };
+    const Outcome run = Convert(QStringList{QStringLiteral("--target"), Target()} + files);
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, (QStringList{
+                           QStringLiteral("Route laden: nul.rte"),
+                           QStringLiteral("Route A<U+0000>B leeg en overgeslagen."),
+                           QStringLiteral("Route laden: regels.rte"),
+                           QStringLiteral("Route C<U+000D><U+000A>D<U+000D>E<U+000A>F leeg en overgeslagen."),
+                           QStringLiteral("Route laden: overig.rte"),
+                           QStringLiteral("Route <U+0009>G<U+001F><U+007F><U+0081>H\u00EB leeg en overgeslagen."),
+                           QStringLiteral("Route laden: naam<U+000A>met<U+000D>breuk.rte"),
+                           QStringLiteral("Exporteer route: naam<U+000A>met<U+000D>breuk.kmz"),
+                           QStringLiteral("Klaar. Routes [1/4] geëxporteerd."),
+                       }));
+    EXPECT_EQ(run.err, QString());
+}
+
+// A damaged route is converted as far as it can be read, with one warning
+// naming the file and both counts; standard output and the exit status are
+// as for a sound route.
+TEST_F(Converter, ADamagedRouteIsConvertedAndWarnedAbout)
+{
+    const QString sound = WriteRoute(QStringLiteral("heel.rte"), QStringLiteral("Heel"), kBiesbosch);
+    const QString cut = WriteRoute(QStringLiteral("kort.rte"), QStringLiteral("Kort"), kBiesbosch);
+    const QByteArray bytes = ReadFile(cut);
+    WriteFile(QStringLiteral("kort.rte"), bytes.left(bytes.size() - 5));
+    const QString header = WriteFile(QStringLiteral("kop.rte"), bytes.left(60));
+
+    const Outcome run = Convert({QStringLiteral("--target"), Target(), sound, cut, header});
+
+    EXPECT_EQ(run.exitCode, 0);
+    ASSERT_EQ(run.out.size(), 7);
+    EXPECT_EQ(run.out.at(3), QStringLiteral("Exporteer route: kort.kmz"));
+    EXPECT_EQ(run.out.at(6), QStringLiteral("Klaar. Routes [2/3] geëxporteerd."));
+    EXPECT_EQ(run.err, QStringLiteral("Route \"%1\" is beschadigd: 2 van de 3 waypoints overgenomen.\n"
+                                      "Route \"%2\" is beschadigd: 0 waypoints overgenomen; het aantal in het "
+                                      "bestand is onleesbaar.\n")
+                           .arg(cut, header));
+    EXPECT_EQ(ArchiveProblems(QDir(Target()).filePath(QStringLiteral("kort.kmz")), Line({kBiesbosch[0], kBiesbosch[1]})),
+              QString());
+}
+
 TEST_F(Converter, KeptKmlIsUtf8WithCrLfAndMatchesTheArchive)
 {
     const QString route = WriteRoute(QStringLiteral("Haven.rte"), QStringLiteral("Geëxporteerd & <zo>"), kBiesbosch);
@@ -232,7 +281,7 @@ void PrintTo(const OutFault& fault, std::ostream* os)
 const OutFault kOutFaults[] = {
     {"MissingFolder", TargetKind::Missing, false, nullptr, ".kml", "No such file or directory"},
     {"FileWhereTheFolderShouldBe", TargetKind::FileInTheWay, false, nullptr, ".kml", "Not a directory"},
-    {"FolderNotWritable", TargetKind::Folder, true, nullptr, ".kml", "Existing file %1 is not writable"},
+    {"FolderNotWritable", TargetKind::Folder, true, nullptr, ".kml", "Permission denied"},
     {"KmlCutInItsHeader", TargetKind::Folder, false, [](qint64, qint64) -> qint64 { return 100; }, ".kml",
      "File too large"},
     {"KmlCutBeforeItsLastByte", TargetKind::Folder, false, [](qint64 kml, qint64) { return kml - 1; }, ".kml",

@@ -401,7 +401,7 @@ TEST_F(KMZWriterTest, AnArchiveThatCannotBeCreatedNamesItsPath)
     } cases[] = {
         {Path(QStringLiteral("missing/Haven.kmz")), "No such file or directory"},
         {Path(QStringLiteral("plain/Haven.kmz")), "Not a directory"},
-        {Path(QStringLiteral("Haven.kmz")), "Filename refers to a directory"},
+        {Path(QStringLiteral("Haven.kmz")), "Is a directory"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(ErrorOf([&] { TKMZWriter zip(c.path); }), ErrorText::CannotCreateFile(c.path, QLatin1String(c.reason)));

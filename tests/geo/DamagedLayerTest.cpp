@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
 #include <optional>
 #include <string>
@@ -112,6 +113,68 @@ TEST_P(DamagedLayer, EveryCutKeepsThePointsCompleteBeforeIt)
         EXPECT_EQ(loaded.afterLoad, kindComplete ? 1 : 0);
         ExpectSamplePoints(*loaded.layer, kindComplete ? image.RecordsBefore(cut) : 0, *sample);
         EXPECT_EQ(StreamLoadError(prefix), cut < image.Bytes().size() ? ErrorText::StreamRead() : QString());
+        // The damage is recorded with the point count the file claims, once read.
+        const bool cutShort = kindComplete && cut < image.Bytes().size();
+        ASSERT_EQ(loaded.layer->LoadDamage().has_value(), cutShort);
+        if (cutShort) {
+            EXPECT_EQ(loaded.layer->LoadDamage()->ClaimedCount, cut >= image.At("count").End ? 3 : -1);
+        }
+    }
+}
+
+// A device that fails after a number of bytes, as a disk with a bad sector.
+class FailingDevice : public QIODevice {
+public:
+    FailingDevice(QByteArray bytes, qint64 good) : fBytes(std::move(bytes)), fGood(good)
+    {
+        open(QIODevice::ReadOnly);
+    }
+    qint64 size() const override { return fBytes.size(); }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override
+    {
+        if (pos() >= fGood) {
+            setErrorString(QStringLiteral("Input/output error"));
+            return -1;
+        }
+        const qint64 count = std::min(maxSize, fGood - pos());
+        std::copy_n(fBytes.constData() + pos(), count, data);
+        return count;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    QByteArray fBytes;
+    qint64 fGood;
+};
+
+// A device that fails is no damage: the load raises a read failure, never
+// the "Stream read error" of data that ends early.
+TEST(DamagedLayerStream, ADeviceThatFailsIsAReadFailureNotDamage)
+{
+    const auto sample = Sample();
+    const QByteArray bytes = Written([&](QIODevice& s) { sample->SaveToStream(s, 6, false); });
+    for (const qint64 good : {qint64(0), qint64(7), bytes.size() / 2, bytes.size() - 1}) {
+        SCOPED_TRACE(good);
+        FailingDevice device(bytes, good);
+        TGeoList layer;
+        try {
+            layer.LoadFromStream(device);
+            ADD_FAILURE() << "loaded";
+        } catch (const Error& e) {
+            EXPECT_EQ(e.Kind(), TErrorKind::ekReadFailed);
+        }
+    }
+    QByteArray cut = bytes.left(bytes.size() - 1);
+    QBuffer buffer(&cut);
+    buffer.open(QIODevice::ReadOnly);
+    TGeoList layer;
+    try {
+        layer.LoadFromStream(buffer);
+        ADD_FAILURE() << "loaded";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.Kind(), TErrorKind::ekDamage);
     }
 }
 

@@ -55,7 +55,7 @@ TEST(SaveTextFileUtf8Crlf, ReportsTheAskedPathWhenItCannotBeCreated)
     } cases[] = {
         {dir.filePath(QStringLiteral("missing/Haven.kml")), "No such file or directory"},
         {dir.filePath(QStringLiteral("plain/Haven.kml")), "Not a directory"},
-        {dir.filePath(QStringLiteral("Haven.kml")), "Filename refers to a directory"},
+        {dir.filePath(QStringLiteral("Haven.kml")), "Is a directory"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(ErrorOf([&] { SaveTextFileUtf8Crlf(c.path, QStringLiteral("tekst")); }),
