@@ -18,7 +18,7 @@ namespace {
 const QColor kTextColour(52, 81, 144);
 
 // Where MS Sans Serif is missing, a face of Arial's metrics keeps the
-// title within the dialog.
+// title at its size within the dialog.
 QFont PixelFont(int pixelSize, bool bold = false)
 {
     QFont font;
@@ -27,6 +27,18 @@ QFont PixelFont(int pixelSize, bool bold = false)
     font.setPixelSize(pixelSize);
     font.setBold(bold);
     return font;
+}
+
+// A face wider than the designed one gets a smaller size instead of
+// running over what lies to the right.
+void ShrinkToWidth(QLabel& label, int width)
+{
+    QFont font = label.font();
+    while (label.sizeHint().width() > width && font.pixelSize() > 1) {
+        font.setPixelSize(font.pixelSize() - 1);
+        label.setFont(font);
+    }
+    label.adjustSize();
 }
 
 void SetColour(QWidget& widget, QPalette::ColorRole role, const QColor& colour)
@@ -82,7 +94,7 @@ TDlgErrorOnStart::TDlgErrorOnStart(TUrlOpener openUrl) : fOpenUrl(std::move(open
     LabelTitle->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     SetColour(*LabelTitle, QPalette::WindowText, kTextColour);
     LabelTitle->move(128, 7);
-    LabelTitle->adjustSize();
+    ShrinkToWidth(*LabelTitle, width() - Shape2->lineWidth() - LabelTitle->x());
 
     LabelMessage = new QLabel(this);
     LabelMessage->setObjectName(QStringLiteral("LabelMessage"));

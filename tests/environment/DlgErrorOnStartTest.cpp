@@ -1,6 +1,7 @@
 #include "environment/DialogPictures.h"
 #include "environment/uDlgErrorOnStart.h"
 #include "support/TestSupport.h"
+#include "support/TextFit.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -71,7 +72,6 @@ TEST_F(ErrorOnStartDialog, LaysOutItsControls)
     const auto* title = Control<QLabel>(*fDialog, "LabelTitle");
     EXPECT_EQ(title->text(), QStringLiteral("Fout situatie gevonden"));
     EXPECT_TRUE(title->font().bold());
-    EXPECT_EQ(title->font().pixelSize(), 19);
     EXPECT_LE(title->geometry().right(), fDialog->width() - 2) << "the title runs over the frame";
     EXPECT_EQ(title->palette().color(QPalette::WindowText), QColor(52, 81, 144));
     const auto* message = Control<QLabel>(*fDialog, "LabelMessage");
@@ -89,6 +89,30 @@ TEST_F(ErrorOnStartDialog, LaysOutItsControls)
     const auto* timer = Control<QTimer>(*fDialog, "AlphaTimer");
     EXPECT_EQ(timer->interval(), 1);
     EXPECT_FALSE(timer->isActive());
+}
+
+// Run once per font set: a face wider than the designed one shrinks the
+// title until it fits within the frame, one that fits keeps the design.
+TEST_F(ErrorOnStartDialog, TextsFitTheirControlsInTheFontAtHand)
+{
+    const auto* title = Control<QLabel>(*fDialog, "LabelTitle");
+    const QRect inside = fDialog->rect().marginsRemoved({1, 1, 1, 1});
+    EXPECT_TRUE(inside.contains(title->geometry())) << "the title runs over the frame";
+    EXPECT_EQ(TextCutOff(*title), QString());
+    QFont designed = title->font();
+    designed.setPixelSize(19);
+    const int room = inside.right() + 1 - title->x();
+    if (QFontMetrics(designed).horizontalAdvance(title->text()) <= room) {
+        EXPECT_EQ(title->font().pixelSize(), 19);
+    } else {
+        EXPECT_LT(title->font().pixelSize(), 19);
+        // Shrunk no further than needed: one pixel more would not fit.
+        designed.setPixelSize(title->font().pixelSize() + 1);
+        EXPECT_GT(QFontMetrics(designed).horizontalAdvance(title->text()), room);
+    }
+
+    EXPECT_EQ(TextCutOff(*Control<QPushButton>(*fDialog, "btnClose")), QString());
+    EXPECT_EQ(TextCutOff(*Control<QLabel>(*fDialog, "lblSupportURL"), QStringLiteral("Ostrelon Support")), QString());
 }
 
 TEST(DialogPictures, HaveTheirSizesAndDepths)
