@@ -6,6 +6,7 @@
 #include <QDesktopServices>
 #include <QFrame>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
@@ -147,6 +148,16 @@ void TDlgErrorOnStart::btnCloseClick()
     while (QGuiApplication::overrideCursor())
         QGuiApplication::restoreOverrideCursor();
     AlphaTimer->start();
+}
+
+void TDlgErrorOnStart::keyPressEvent(QKeyEvent* event)
+{
+    // Escape would close at once; like OK it fades out, the only way to close.
+    if (event->matches(QKeySequence::Cancel)) {
+        btnCloseClick();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TDlgErrorOnStart::AlphaTimerTimer()

@@ -146,6 +146,21 @@ TEST_F(ErrorOnStartDialog, EnterStartsTheFade)
     EXPECT_EQ(Opacity(*fDialog), 250);
 }
 
+// Only the fade closes the dialog: Escape, which would close it at once, is OK.
+TEST_F(ErrorOnStartDialog, EscapeFadesOutLikeOk)
+{
+    QTest::keyClick(fDialog, Qt::Key_Escape);
+
+    EXPECT_TRUE(fDialog->isVisible());
+    EXPECT_TRUE(Control<QTimer>(*fDialog, "AlphaTimer")->isActive());
+    Tick(*fDialog);
+    EXPECT_EQ(Opacity(*fDialog), 250);
+    EXPECT_TRUE(fDialog->isVisible());
+    Tick(*fDialog, 50);
+    ASSERT_FALSE(fDialog.isNull());
+    EXPECT_FALSE(fDialog->isVisible());
+}
+
 TEST_F(ErrorOnStartDialog, OkDuringTheFadeStartsItOver)
 {
     auto* ok = Control<QPushButton>(*fDialog, "btnClose");
@@ -183,34 +198,51 @@ TEST_F(ErrorOnStartDialog, LinkOpensTheSupportSiteAndLeavesTheDialogOpen)
     EXPECT_FALSE(Control<QTimer>(*fDialog, "AlphaTimer")->isActive());
 }
 
-// The real thing: modal, faded by the real timer, gone when it returns.
+// The real thing: modal, faded by the real timer, gone when it returns;
+// Escape as well as Enter.
 TEST(ErrorOnStart, ShowsTheMessageModallyUntilTheFadeHasEnded)
 {
-    QString shown;
-    bool modal = false;
-    QTimer::singleShot(0, [&] {
-        ASSERT_FALSE(DlgErrorOnStart.isNull());
-        shown = Control<QLabel>(*DlgErrorOnStart, "LabelMessage")->text();
-        modal = DlgErrorOnStart->isModal();
-        QTest::keyClick(DlgErrorOnStart, Qt::Key_Enter);
-    });
-    // Should the fade never end, the test fails instead of hanging.
-    bool stuck = false;
-    QTimer guard;
-    guard.setSingleShot(true);
-    QObject::connect(&guard, &QTimer::timeout, [&] {
-        stuck = true;
-        if (DlgErrorOnStart)
-            DlgErrorOnStart->done(0);
-    });
-    guard.start(30000);
+    for (const Qt::Key key : {Qt::Key_Enter, Qt::Key_Escape}) {
+        SCOPED_TRACE(QKeySequence(key).toString().toStdString());
+        QString shown;
+        bool modal = false;
+        bool visibleAfterKey = false;
+        double opacityWhileFading = 1.0;
+        bool visibleWhileFading = false;
+        QTimer::singleShot(0, [&] {
+            ASSERT_FALSE(DlgErrorOnStart.isNull());
+            shown = Control<QLabel>(*DlgErrorOnStart, "LabelMessage")->text();
+            modal = DlgErrorOnStart->isModal();
+            QTest::keyClick(DlgErrorOnStart, key);
+            visibleAfterKey = DlgErrorOnStart && DlgErrorOnStart->isVisible();
+            // 51 ticks of at least a millisecond each: still fading after 10.
+            QTimer::singleShot(10, [&] {
+                visibleWhileFading = DlgErrorOnStart && DlgErrorOnStart->isVisible();
+                if (DlgErrorOnStart)
+                    opacityWhileFading = DlgErrorOnStart->windowOpacity();
+            });
+        });
+        // Should the fade never end, the test fails instead of hanging.
+        bool stuck = false;
+        QTimer guard;
+        guard.setSingleShot(true);
+        QObject::connect(&guard, &QTimer::timeout, [&] {
+            stuck = true;
+            if (DlgErrorOnStart)
+                DlgErrorOnStart->done(0);
+        });
+        guard.start(30000);
 
-    ErrorOnStart("De almanak is niet gevonden. (\x80) ");
+        ErrorOnStart("De almanak is niet gevonden. (\x80) ");
 
-    EXPECT_FALSE(stuck);
-    EXPECT_EQ(shown, QStringLiteral("De almanak is niet gevonden. (\u20AC) "));
-    EXPECT_TRUE(modal);
-    EXPECT_TRUE(DlgErrorOnStart.isNull());
+        EXPECT_FALSE(stuck);
+        EXPECT_EQ(shown, QStringLiteral("De almanak is niet gevonden. (\u20AC) "));
+        EXPECT_TRUE(modal);
+        EXPECT_TRUE(visibleAfterKey);
+        EXPECT_TRUE(visibleWhileFading);
+        EXPECT_LT(opacityWhileFading, 1.0);
+        EXPECT_TRUE(DlgErrorOnStart.isNull());
+    }
 }
 
 } // namespace
