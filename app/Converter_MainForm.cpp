@@ -91,6 +91,8 @@ TMainForm::TMainForm(const QString& routesFolder, QWidget* parent)
     pnlMain->setFont(FormFont(13));
 
     lblPathExplain->setObjectName(QStringLiteral("lblPathExplain"));
+    // A face wider than Segoe UI takes a second line, not a wider window.
+    lblPathExplain->setWordWrap(true);
     lblPathExplain->setText(QStringLiteral("Kies hieronder de doelmap voor de nieuwe KMZ bestanden."));
 
     // Shows the folder list's current folder, shortened by the list; the
@@ -113,8 +115,11 @@ TMainForm::TMainForm(const QString& routesFolder, QWidget* parent)
     btnOpen->setFixedHeight(65);
     connect(btnOpen, &QPushButton::clicked, this, &TMainForm::btnOpenClick);
 
+    // A status line longer than the window, as one with a long file name,
+    // takes more lines; the folder list gives up the height.
     lblStatus->setObjectName(QStringLiteral("lblStatus"));
     lblStatus->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    lblStatus->setWordWrap(true);
     lblStatus->setMinimumHeight(lblStatus->fontMetrics().height());
 
     auto* panelLayout = new QVBoxLayout(pnlMain);

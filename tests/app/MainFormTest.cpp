@@ -6,6 +6,7 @@
 
 #include "support/ArchiveReaders.h"
 #include "support/TestSupport.h"
+#include "support/TextFit.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -146,6 +147,24 @@ TEST_F(MainFormTest, ControlsStackTopDownAndTheFolderListTakesUpTheHeight)
     QApplication::processEvents();
     EXPECT_EQ(Control<QWidget>("DirListBox")->height(), listHeight + 200);
     EXPECT_EQ(Control<QWidget>("btnOpen")->height(), 65);
+}
+
+// Run once per font set: every text shows whole, long status lines too,
+// and the window keeps its designed width.
+TEST_F(MainFormTest, NoTextIsCutOffInTheFontAtHand)
+{
+    fForm->show();
+    for (const QString& status :
+         {QString(), QStringLiteral("Route Route '28-sep-24 (14.05)' leeg en overgeslagen."),
+          QStringLiteral("Route laden: Vaarroute van de Biesbosch naar Dordrecht over de Nieuwe Merwede.rte")}) {
+        SCOPED_TRACE(status.toStdString());
+        Control<QLabel>("lblStatus")->setText(status);
+        QApplication::processEvents();
+        for (const char* name :
+             {"lblTop", "lblPathExplain", "lblDirectory", "cbDeleteTempFiles", "btnOpen", "lblStatus"})
+            EXPECT_EQ(TextCutOff(*Control<QWidget>(name)), QString()) << name;
+        EXPECT_EQ(fForm->width(), 420);
+    }
 }
 
 TEST_F(MainFormTest, TabGoesFromTheButtonToTheFolderListToTheCheckBox)

@@ -33,6 +33,8 @@ QString SizeText(QSize size)
 QString TextCutOff(const QWidget& control, const QString& shownText)
 {
     const QString text = shownText.isEmpty() ? control.property("text").toString() : shownText;
+    if (text.isEmpty())
+        return {};
     const auto* label = qobject_cast<const QLabel*>(&control);
     const int wrap = label && label->wordWrap() ? Qt::TextWordWrap : 0;
     const QRect room = TextRoom(control);
@@ -40,5 +42,5 @@ QString TextCutOff(const QWidget& control, const QString& shownText)
     if (needed.width() <= room.width() && needed.height() <= room.height())
         return {};
     return QStringLiteral("%1 \"%2\" needs %3, has %4 in %5")
-        .arg(control.objectName(), text, SizeText(needed), SizeText(room.size()), control.font().family());
+        .arg(control.objectName(), text, SizeText(needed), SizeText(room.size()), control.fontInfo().family());
 }
