@@ -151,6 +151,8 @@ TMainForm::TMainForm(const QString& routesFolder, QWidget* parent)
     // file views switched to multiple selection. That needs Qt's own dialog;
     // the native ones know no such mode.
     OpenDialog->setOption(QFileDialog::DontUseNativeDialog);
+    // The entries read as names; the patterns filter all the same.
+    OpenDialog->setOption(QFileDialog::HideNameFilterDetails);
     OpenDialog->setFileMode(QFileDialog::AnyFile);
     for (const QString& view : {QStringLiteral("listView"), QStringLiteral("treeView")})
         if (auto* fileView = OpenDialog->findChild<QAbstractItemView*>(view))

@@ -1,4 +1,5 @@
 #include "app/Converter_MainForm.h"
+#include "app/QtTranslations.h"
 
 #include "app/TDirListBox.h"
 #include "geo/uRouteLibrary.h"
@@ -10,6 +11,8 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -18,9 +21,11 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTranslator>
 
 #include <gtest/gtest.h>
 
@@ -185,7 +190,6 @@ TEST_F(MainFormTest, TheFileDialogOffersRoutesAndTracksInTheRouteLibrary)
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->nameFilters(),
               QStringList({QStringLiteral("Nautiva Routes (*.rte)"), QStringLiteral("Nautiva Tracks (*.trk)")}));
-    EXPECT_EQ(dialog->selectedNameFilter(), QStringLiteral("Nautiva Routes (*.rte)"));
     EXPECT_EQ(dialog->defaultSuffix(), QStringLiteral("RTE"));
     EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptOpen);
     EXPECT_TRUE(dialog->isSizeGripEnabled());
@@ -195,6 +199,76 @@ TEST_F(MainFormTest, TheFileDialogOffersRoutesAndTracksInTheRouteLibrary)
     const auto withoutLibrary = NewForm(QString());
     EXPECT_EQ(withoutLibrary->findChild<QFileDialog*>(QStringLiteral("OpenDialog"))->directory(),
               QFileDialog().directory());
+}
+
+// The names in the dialog's file list, once its folder is read.
+QStringList ListedNames(QFileDialog& dialog)
+{
+    auto* list = dialog.findChild<QAbstractItemView*>(QStringLiteral("listView"));
+    EXPECT_NE(list, nullptr);
+    if (!list)
+        return {};
+    const QAbstractItemModel& model = *list->model();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return model.rowCount(list->rootIndex()) > 0; }));
+    QStringList names;
+    for (int row = 0; row < model.rowCount(list->rootIndex()); ++row) {
+        const QModelIndex index = model.index(row, 0, list->rootIndex());
+        if (index.flags().testFlag(Qt::ItemIsEnabled))
+            names << index.data().toString();
+    }
+    return names;
+}
+
+TEST_F(MainFormTest, TheFileDialogsFilterEntriesAreNamesThatStillFilter)
+{
+    for (const char* name : {"Haven.rte", "Spoor.trk", "notities.txt"}) {
+        QFile file(Route(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    QStringList entries;
+    int selected = -1;
+    QStringList routes;
+    QStringList tracks;
+    AnswerFileDialog([&](QFileDialog& dialog) {
+        auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        ASSERT_NE(types, nullptr);
+        for (int i = 0; i < types->count(); ++i)
+            entries << types->itemText(i);
+        selected = types->currentIndex();
+        routes = ListedNames(dialog);
+        QTest::keyClick(types, Qt::Key_Down);
+        // The list is filtered anew in the background.
+        static_cast<void>(QTest::qWaitFor([&] { return ListedNames(dialog) != routes; }));
+        tracks = ListedNames(dialog);
+    });
+
+    fForm->btnOpenClick();
+
+    EXPECT_EQ(entries, QStringList({QStringLiteral("Nautiva Routes"), QStringLiteral("Nautiva Tracks")}));
+    EXPECT_EQ(selected, 0);
+    EXPECT_EQ(routes, QStringList{QStringLiteral("Haven.rte")});
+    EXPECT_EQ(tracks, QStringList{QStringLiteral("Spoor.trk")});
+}
+
+TEST_F(MainFormTest, TheFileDialogSpeaksDutch)
+{
+    QTranslator* dutch = InstallDutchQtTexts();
+    ASSERT_NE(dutch, nullptr) << "Qt's Dutch translation is not installed";
+    const auto englishAgain = qScopeGuard([dutch] { delete dutch; });
+    QStringList texts;
+    AnswerFileDialog([&texts](QFileDialog& dialog) {
+        for (const char* label : {"lookInLabel", "fileNameLabel", "fileTypeLabel"})
+            texts << dialog.findChild<QLabel*>(QString::fromLatin1(label))->text();
+        const auto* buttons = dialog.findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+        for (const QPushButton* button : {buttons->button(QDialogButtonBox::Open), buttons->button(QDialogButtonBox::Cancel)})
+            texts << button->text();
+    });
+
+    fForm->btnOpenClick();
+
+    EXPECT_EQ(texts, QStringList({QStringLiteral("Zoeken in:"), QStringLiteral("Bestands&naam:"),
+                                  QStringLiteral("Bestanden van type:"), QStringLiteral("Openen"),
+                                  QStringLiteral("Annuleren")}));
 }
 
 TEST_F(MainFormTest, TheFileDialogTakesSeveralNamesMissingOnesTooAndAddsTheDefaultExtension)
