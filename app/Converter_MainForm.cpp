@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QCompleter>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -158,6 +159,12 @@ TMainForm::TMainForm(const QString& routesFolder, QWidget* parent)
         if (auto* fileView = OpenDialog->findChild<QAbstractItemView*>(view))
             fileView->setSelectionMode(QAbstractItemView::ExtendedSelection);
     OpenDialog->setSizeGripEnabled(true);
+    // The completion list of a typed name is a window of its own, which
+    // Enter leaves up over the main window when it closes the dialog.
+    connect(OpenDialog, &QDialog::finished, this, [this] {
+        for (const QCompleter* completer : OpenDialog->findChildren<QCompleter*>())
+            completer->popup()->hide();
+    });
 
     resize(420, 478);
     setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), screen()->availableGeometry()));

@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
@@ -269,6 +270,47 @@ TEST_F(MainFormTest, TheFileDialogSpeaksDutch)
     EXPECT_EQ(texts, QStringList({QStringLiteral("Zoeken in:"), QStringLiteral("Bestands&naam:"),
                                   QStringLiteral("Bestanden van type:"), QStringLiteral("Openen"),
                                   QStringLiteral("Annuleren")}));
+}
+
+// Typing a name and Enter, while the name's completion list is up: once the
+// dialog has closed, nothing of it is left on screen.
+TEST_F(MainFormTest, NothingOfTheFileDialogStaysOnScreenAfterAnEnteredName)
+{
+    for (const char* name : {"Haven.rte", "Havenkade.rte"}) {
+        QFile file(Route(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    fForm->show();
+    QStringList chosen;
+    fForm->SetConversion([&chosen](const QStringList& files, TConversionHost&) {
+        chosen = files;
+        return 0;
+    });
+    QPointer<QWidget> popup;
+    AnswerFileDialog([&popup](QFileDialog& dialog) {
+        auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
+        ASSERT_NE(name->completer(), nullptr);
+        popup = name->completer()->popup();
+        ListedNames(dialog);
+        QTest::keyClicks(name, QStringLiteral("Haven.r"));
+        ASSERT_TRUE(QTest::qWaitFor([&popup] { return popup->isVisible(); }));
+        // Keys go to the completion list while it is up, as the platform sends them.
+        QTest::keyClicks(QApplication::activePopupWidget(), QStringLiteral("te"));
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Return);
+    });
+
+    fForm->btnOpenClick();
+    // A list shown again later on would be up by now.
+    QTest::qWait(200);
+
+    EXPECT_EQ(chosen, QStringList{Route("Haven.rte")});
+    QStringList shown;
+    for (const QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->isVisible() && widget != fForm.get())
+            shown << QString::fromLatin1(widget->metaObject()->className()) + u' ' + widget->objectName();
+    EXPECT_EQ(shown, QStringList());
+    EXPECT_FALSE(popup && popup->isVisible());
 }
 
 TEST_F(MainFormTest, TheFileDialogTakesSeveralNamesMissingOnesTooAndAddsTheDefaultExtension)
