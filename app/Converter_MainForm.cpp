@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QCompleter>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -93,6 +94,8 @@ TMainForm::TMainForm(const QString& routesFolder, QWidget* parent)
     pnlMain->setFont(FormFont(13));
 
     lblPathExplain->setObjectName(QStringLiteral("lblPathExplain"));
+    // A face wider than Segoe UI takes a second line, not a wider window.
+    lblPathExplain->setWordWrap(true);
     lblPathExplain->setText(QStringLiteral("Kies hieronder de doelmap voor de nieuwe KMZ bestanden."));
 
     // Shows the folder list's current folder, shortened by the list; the
@@ -115,9 +118,12 @@ TMainForm::TMainForm(const QString& routesFolder, QWidget* parent)
     btnOpen->setFixedHeight(65);
     connect(btnOpen, &QPushButton::clicked, this, &TMainForm::btnOpenClick);
 
+    // A status line longer than the window, as one with a long file name,
+    // takes more lines; the folder list gives up the height.
     lblStatus->setObjectName(QStringLiteral("lblStatus"));
     lblStatus->setTextFormat(Qt::PlainText); // a caption is never markup
     lblStatus->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    lblStatus->setWordWrap(true);
     lblStatus->setMinimumHeight(lblStatus->fontMetrics().height());
 
     auto* panelLayout = new QVBoxLayout(pnlMain);
@@ -149,11 +155,19 @@ TMainForm::TMainForm(const QString& routesFolder, QWidget* parent)
     // file views switched to multiple selection. That needs Qt's own dialog;
     // the native ones know no such mode.
     OpenDialog->setOption(QFileDialog::DontUseNativeDialog);
+    // The entries read as names; the patterns filter all the same.
+    OpenDialog->setOption(QFileDialog::HideNameFilterDetails);
     OpenDialog->setFileMode(QFileDialog::AnyFile);
     for (const QString& view : {QStringLiteral("listView"), QStringLiteral("treeView")})
         if (auto* fileView = OpenDialog->findChild<QAbstractItemView*>(view))
             fileView->setSelectionMode(QAbstractItemView::ExtendedSelection);
     OpenDialog->setSizeGripEnabled(true);
+    // The completion list of a typed name is a window of its own, which
+    // Enter leaves up over the main window when it closes the dialog.
+    connect(OpenDialog, &QDialog::finished, this, [this] {
+        for (const QCompleter* completer : OpenDialog->findChildren<QCompleter*>())
+            completer->popup()->hide();
+    });
 
     resize(420, 478);
     setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), screen()->availableGeometry()));

@@ -1,4 +1,5 @@
 #include "app/Converter_MainForm.h"
+#include "app/QtTranslations.h"
 #include "environment/uDlgErrorOnStart.h"
 #include "environment/uNautivaControl.h"
 #include "geo/uGeoObjects.h"
@@ -15,6 +16,9 @@ int main(int argc, char* argv[])
 
     QApplication application(argc, argv);
     QApplication::setApplicationDisplayName(TMainForm::Title());
+    // Without Qt's Dutch translation the file dialog speaks English; the
+    // program works all the same.
+    InstallDutchQtTexts();
     // The main window is a top-level window with its own taskbar button;
     // there is nothing further to mark.
 

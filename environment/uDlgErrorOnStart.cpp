@@ -6,6 +6,7 @@
 #include <QDesktopServices>
 #include <QFrame>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
@@ -18,7 +19,7 @@ namespace {
 const QColor kTextColour(52, 81, 144);
 
 // Where MS Sans Serif is missing, a face of Arial's metrics keeps the
-// title within the dialog.
+// title at its size within the dialog.
 QFont PixelFont(int pixelSize, bool bold = false)
 {
     QFont font;
@@ -27,6 +28,18 @@ QFont PixelFont(int pixelSize, bool bold = false)
     font.setPixelSize(pixelSize);
     font.setBold(bold);
     return font;
+}
+
+// A face wider than the designed one gets a smaller size instead of
+// running over what lies to the right.
+void ShrinkToWidth(QLabel& label, int width)
+{
+    QFont font = label.font();
+    while (label.sizeHint().width() > width && font.pixelSize() > 1) {
+        font.setPixelSize(font.pixelSize() - 1);
+        label.setFont(font);
+    }
+    label.adjustSize();
 }
 
 void SetColour(QWidget& widget, QPalette::ColorRole role, const QColor& colour)
@@ -82,7 +95,7 @@ TDlgErrorOnStart::TDlgErrorOnStart(TUrlOpener openUrl) : fOpenUrl(std::move(open
     LabelTitle->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     SetColour(*LabelTitle, QPalette::WindowText, kTextColour);
     LabelTitle->move(128, 7);
-    LabelTitle->adjustSize();
+    ShrinkToWidth(*LabelTitle, width() - Shape2->lineWidth() - LabelTitle->x());
 
     LabelMessage = new QLabel(this);
     LabelMessage->setObjectName(QStringLiteral("LabelMessage"));
@@ -135,6 +148,16 @@ void TDlgErrorOnStart::btnCloseClick()
     while (QGuiApplication::overrideCursor())
         QGuiApplication::restoreOverrideCursor();
     AlphaTimer->start();
+}
+
+void TDlgErrorOnStart::keyPressEvent(QKeyEvent* event)
+{
+    // Escape would close at once; like OK it fades out, the only way to close.
+    if (event->matches(QKeySequence::Cancel)) {
+        btnCloseClick();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TDlgErrorOnStart::AlphaTimerTimer()

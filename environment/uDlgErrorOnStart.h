@@ -13,7 +13,8 @@ class QPushButton;
 class QTimer;
 
 // Tells the user, before the main window exists, what the start-up check
-// found missing. OK fades the dialog out; it frees itself once closed.
+// found missing. OK, or Escape, fades the dialog out; it frees itself once
+// closed.
 class TDlgErrorOnStart : public QDialog {
     Q_OBJECT
 
@@ -27,6 +28,9 @@ public:
     void SetMessage(const QByteArray& message);
 
     static void OpenInBrowser(const QUrl& url);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
 private Q_SLOTS:
     void btnCloseClick();

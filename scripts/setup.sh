@@ -7,7 +7,8 @@ cd "$(dirname "$0")/.."
 packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev libgl-dev zlib1g-dev libgtest-dev libbenchmark-dev
-  tzdata locales fonts-dejavu-core fonts-liberation2
+  tzdata locales fonts-dejavu-core fonts-liberation2 fonts-comfortaa
+  qt6-translations-l10n
   python3 unzip p7zip-full libarchive-tools gdal-bin libxml2-utils util-linux
   valgrind
   clang-14 libclang-rt-14-dev

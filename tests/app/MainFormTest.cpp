@@ -1,4 +1,5 @@
 #include "app/Converter_MainForm.h"
+#include "app/QtTranslations.h"
 
 #include "app/TDirListBox.h"
 #include "geo/uRouteLibrary.h"
@@ -6,9 +7,13 @@
 
 #include "support/ArchiveReaders.h"
 #include "support/TestSupport.h"
+#include "support/TextFit.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QCompleter>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -17,9 +22,11 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTranslator>
 
 #include <gtest/gtest.h>
 
@@ -148,6 +155,24 @@ TEST_F(MainFormTest, ControlsStackTopDownAndTheFolderListTakesUpTheHeight)
     EXPECT_EQ(Control<QWidget>("btnOpen")->height(), 65);
 }
 
+// Run once per font set: every text shows whole, long status lines too,
+// and the window keeps its designed width.
+TEST_F(MainFormTest, NoTextIsCutOffInTheFontAtHand)
+{
+    fForm->show();
+    for (const QString& status :
+         {QString(), QStringLiteral("Route Route '28-sep-24 (14.05)' leeg en overgeslagen."),
+          QStringLiteral("Route laden: Vaarroute van de Biesbosch naar Dordrecht over de Nieuwe Merwede.rte")}) {
+        SCOPED_TRACE(status.toStdString());
+        Control<QLabel>("lblStatus")->setText(status);
+        QApplication::processEvents();
+        for (const char* name :
+             {"lblTop", "lblPathExplain", "lblDirectory", "cbDeleteTempFiles", "btnOpen", "lblStatus"})
+            EXPECT_EQ(TextCutOff(*Control<QWidget>(name)), QString()) << name;
+        EXPECT_EQ(fForm->width(), 420);
+    }
+}
+
 TEST_F(MainFormTest, TabGoesFromTheButtonToTheFolderListToTheCheckBox)
 {
     QList<const QWidget*> chain{Control<QWidget>("btnOpen")};
@@ -166,7 +191,6 @@ TEST_F(MainFormTest, TheFileDialogOffersRoutesAndTracksInTheRouteLibrary)
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->nameFilters(),
               QStringList({QStringLiteral("Nautiva Routes (*.rte)"), QStringLiteral("Nautiva Tracks (*.trk)")}));
-    EXPECT_EQ(dialog->selectedNameFilter(), QStringLiteral("Nautiva Routes (*.rte)"));
     EXPECT_EQ(dialog->defaultSuffix(), QStringLiteral("RTE"));
     EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptOpen);
     EXPECT_TRUE(dialog->isSizeGripEnabled());
@@ -176,6 +200,122 @@ TEST_F(MainFormTest, TheFileDialogOffersRoutesAndTracksInTheRouteLibrary)
     const auto withoutLibrary = NewForm(QString());
     EXPECT_EQ(withoutLibrary->findChild<QFileDialog*>(QStringLiteral("OpenDialog"))->directory(),
               QFileDialog().directory());
+}
+
+// The names in the dialog's file list, once its folder is read.
+QStringList ListedNames(QFileDialog& dialog)
+{
+    auto* list = dialog.findChild<QAbstractItemView*>(QStringLiteral("listView"));
+    EXPECT_NE(list, nullptr);
+    if (!list)
+        return {};
+    const QAbstractItemModel& model = *list->model();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return model.rowCount(list->rootIndex()) > 0; }));
+    QStringList names;
+    for (int row = 0; row < model.rowCount(list->rootIndex()); ++row) {
+        const QModelIndex index = model.index(row, 0, list->rootIndex());
+        if (index.flags().testFlag(Qt::ItemIsEnabled))
+            names << index.data().toString();
+    }
+    return names;
+}
+
+TEST_F(MainFormTest, TheFileDialogsFilterEntriesAreNamesThatStillFilter)
+{
+    for (const char* name : {"Haven.rte", "Spoor.trk", "notities.txt"}) {
+        QFile file(Route(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    QStringList entries;
+    int selected = -1;
+    QStringList routes;
+    QStringList tracks;
+    AnswerFileDialog([&](QFileDialog& dialog) {
+        auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        ASSERT_NE(types, nullptr);
+        for (int i = 0; i < types->count(); ++i)
+            entries << types->itemText(i);
+        selected = types->currentIndex();
+        routes = ListedNames(dialog);
+        QTest::keyClick(types, Qt::Key_Down);
+        // The list is filtered anew in the background.
+        static_cast<void>(QTest::qWaitFor([&] { return ListedNames(dialog) != routes; }));
+        tracks = ListedNames(dialog);
+    });
+
+    fForm->btnOpenClick();
+
+    EXPECT_EQ(entries, QStringList({QStringLiteral("Nautiva Routes"), QStringLiteral("Nautiva Tracks")}));
+    EXPECT_EQ(selected, 0);
+    EXPECT_EQ(routes, QStringList{QStringLiteral("Haven.rte")});
+    EXPECT_EQ(tracks, QStringList{QStringLiteral("Spoor.trk")});
+}
+
+TEST_F(MainFormTest, TheFileDialogSpeaksDutch)
+{
+    QTranslator* dutch = InstallDutchQtTexts();
+    ASSERT_NE(dutch, nullptr) << "Qt's Dutch translation is not installed";
+    const auto englishAgain = qScopeGuard([dutch] { delete dutch; });
+    QStringList texts;
+    AnswerFileDialog([&texts](QFileDialog& dialog) {
+        for (const char* label : {"lookInLabel", "fileNameLabel", "fileTypeLabel"})
+            texts << dialog.findChild<QLabel*>(QString::fromLatin1(label))->text();
+        const auto* buttons = dialog.findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+        for (const QPushButton* button : {buttons->button(QDialogButtonBox::Open), buttons->button(QDialogButtonBox::Cancel)})
+            texts << button->text();
+    });
+
+    fForm->btnOpenClick();
+
+    EXPECT_EQ(texts, QStringList({QStringLiteral("Zoeken in:"), QStringLiteral("Bestands&naam:"),
+                                  QStringLiteral("Bestanden van type:"), QStringLiteral("Openen"),
+                                  QStringLiteral("Annuleren")}));
+}
+
+// Typing a name and Enter, while the name's completion list is up: once the
+// dialog has closed, nothing of it is left on screen.
+TEST_F(MainFormTest, NothingOfTheFileDialogStaysOnScreenAfterAnEnteredName)
+{
+    for (const char* name : {"Haven.rte", "Havenkade.rte"}) {
+        QFile file(Route(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    fForm->show();
+    QStringList chosen;
+    fForm->SetConversion([&chosen](const QStringList& files, TConversionHost&) {
+        chosen = files;
+        return 0;
+    });
+    QPointer<QWidget> popup;
+    AnswerFileDialog([&popup](QFileDialog& dialog) {
+        auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
+        ASSERT_NE(name->completer(), nullptr);
+        popup = name->completer()->popup();
+        ListedNames(dialog);
+        QTest::keyClicks(name, QStringLiteral("Haven.r"));
+        ASSERT_TRUE(QTest::qWaitFor([&popup] { return popup->isVisible(); }));
+        // Keys go to the completion list while it is up, as the platform
+        // sends them; it may close and open again as the list is read anew.
+        const auto target = [name] {
+            QWidget* up = QApplication::activePopupWidget();
+            return up ? up : name;
+        };
+        QTest::keyClicks(target(), QStringLiteral("te"));
+        QTest::keyClick(target(), Qt::Key_Return);
+    });
+
+    fForm->btnOpenClick();
+    // A list shown again later on would be up by now.
+    QTest::qWait(200);
+
+    EXPECT_EQ(chosen, QStringList{Route("Haven.rte")});
+    QStringList shown;
+    for (const QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->isVisible() && widget != fForm.get())
+            shown << QString::fromLatin1(widget->metaObject()->className()) + u' ' + widget->objectName();
+    EXPECT_EQ(shown, QStringList());
+    EXPECT_FALSE(popup && popup->isVisible());
 }
 
 TEST_F(MainFormTest, TheFileDialogTakesSeveralNamesMissingOnesTooAndAddsTheDefaultExtension)

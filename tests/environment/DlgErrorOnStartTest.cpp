@@ -1,6 +1,7 @@
 #include "environment/DialogPictures.h"
 #include "environment/uDlgErrorOnStart.h"
 #include "support/TestSupport.h"
+#include "support/TextFit.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -71,7 +72,6 @@ TEST_F(ErrorOnStartDialog, LaysOutItsControls)
     const auto* title = Control<QLabel>(*fDialog, "LabelTitle");
     EXPECT_EQ(title->text(), QStringLiteral("Fout situatie gevonden"));
     EXPECT_TRUE(title->font().bold());
-    EXPECT_EQ(title->font().pixelSize(), 19);
     EXPECT_LE(title->geometry().right(), fDialog->width() - 2) << "the title runs over the frame";
     EXPECT_EQ(title->palette().color(QPalette::WindowText), QColor(52, 81, 144));
     const auto* message = Control<QLabel>(*fDialog, "LabelMessage");
@@ -89,6 +89,30 @@ TEST_F(ErrorOnStartDialog, LaysOutItsControls)
     const auto* timer = Control<QTimer>(*fDialog, "AlphaTimer");
     EXPECT_EQ(timer->interval(), 1);
     EXPECT_FALSE(timer->isActive());
+}
+
+// Run once per font set: a face wider than the designed one shrinks the
+// title until it fits within the frame, one that fits keeps the design.
+TEST_F(ErrorOnStartDialog, TextsFitTheirControlsInTheFontAtHand)
+{
+    const auto* title = Control<QLabel>(*fDialog, "LabelTitle");
+    const QRect inside = fDialog->rect().marginsRemoved({1, 1, 1, 1});
+    EXPECT_TRUE(inside.contains(title->geometry())) << "the title runs over the frame";
+    EXPECT_EQ(TextCutOff(*title), QString());
+    QFont designed = title->font();
+    designed.setPixelSize(19);
+    const int room = inside.right() + 1 - title->x();
+    if (QFontMetrics(designed).horizontalAdvance(title->text()) <= room) {
+        EXPECT_EQ(title->font().pixelSize(), 19);
+    } else {
+        EXPECT_LT(title->font().pixelSize(), 19);
+        // Shrunk no further than needed: one pixel more would not fit.
+        designed.setPixelSize(title->font().pixelSize() + 1);
+        EXPECT_GT(QFontMetrics(designed).horizontalAdvance(title->text()), room);
+    }
+
+    EXPECT_EQ(TextCutOff(*Control<QPushButton>(*fDialog, "btnClose")), QString());
+    EXPECT_EQ(TextCutOff(*Control<QLabel>(*fDialog, "lblSupportURL"), QStringLiteral("Ostrelon Support")), QString());
 }
 
 TEST(DialogPictures, HaveTheirSizesAndDepths)
@@ -120,6 +144,21 @@ TEST_F(ErrorOnStartDialog, EnterStartsTheFade)
     EXPECT_TRUE(fDialog->isVisible()) << "OK alone does not close";
     Tick(*fDialog);
     EXPECT_EQ(Opacity(*fDialog), 250);
+}
+
+// Only the fade closes the dialog: Escape, which would close it at once, is OK.
+TEST_F(ErrorOnStartDialog, EscapeFadesOutLikeOk)
+{
+    QTest::keyClick(fDialog, Qt::Key_Escape);
+
+    EXPECT_TRUE(fDialog->isVisible());
+    EXPECT_TRUE(Control<QTimer>(*fDialog, "AlphaTimer")->isActive());
+    Tick(*fDialog);
+    EXPECT_EQ(Opacity(*fDialog), 250);
+    EXPECT_TRUE(fDialog->isVisible());
+    Tick(*fDialog, 50);
+    ASSERT_FALSE(fDialog.isNull());
+    EXPECT_FALSE(fDialog->isVisible());
 }
 
 TEST_F(ErrorOnStartDialog, OkDuringTheFadeStartsItOver)
@@ -159,34 +198,51 @@ TEST_F(ErrorOnStartDialog, LinkOpensTheSupportSiteAndLeavesTheDialogOpen)
     EXPECT_FALSE(Control<QTimer>(*fDialog, "AlphaTimer")->isActive());
 }
 
-// The real thing: modal, faded by the real timer, gone when it returns.
+// The real thing: modal, faded by the real timer, gone when it returns;
+// Escape as well as Enter.
 TEST(ErrorOnStart, ShowsTheMessageModallyUntilTheFadeHasEnded)
 {
-    QString shown;
-    bool modal = false;
-    QTimer::singleShot(0, [&] {
-        ASSERT_FALSE(DlgErrorOnStart.isNull());
-        shown = Control<QLabel>(*DlgErrorOnStart, "LabelMessage")->text();
-        modal = DlgErrorOnStart->isModal();
-        QTest::keyClick(DlgErrorOnStart, Qt::Key_Enter);
-    });
-    // Should the fade never end, the test fails instead of hanging.
-    bool stuck = false;
-    QTimer guard;
-    guard.setSingleShot(true);
-    QObject::connect(&guard, &QTimer::timeout, [&] {
-        stuck = true;
-        if (DlgErrorOnStart)
-            DlgErrorOnStart->done(0);
-    });
-    guard.start(30000);
+    for (const Qt::Key key : {Qt::Key_Enter, Qt::Key_Escape}) {
+        SCOPED_TRACE(QKeySequence(key).toString().toStdString());
+        QString shown;
+        bool modal = false;
+        bool visibleAfterKey = false;
+        double opacityWhileFading = 1.0;
+        bool visibleWhileFading = false;
+        QTimer::singleShot(0, [&] {
+            ASSERT_FALSE(DlgErrorOnStart.isNull());
+            shown = Control<QLabel>(*DlgErrorOnStart, "LabelMessage")->text();
+            modal = DlgErrorOnStart->isModal();
+            QTest::keyClick(DlgErrorOnStart, key);
+            visibleAfterKey = DlgErrorOnStart && DlgErrorOnStart->isVisible();
+            // 51 ticks of at least a millisecond each: still fading after 10.
+            QTimer::singleShot(10, [&] {
+                visibleWhileFading = DlgErrorOnStart && DlgErrorOnStart->isVisible();
+                if (DlgErrorOnStart)
+                    opacityWhileFading = DlgErrorOnStart->windowOpacity();
+            });
+        });
+        // Should the fade never end, the test fails instead of hanging.
+        bool stuck = false;
+        QTimer guard;
+        guard.setSingleShot(true);
+        QObject::connect(&guard, &QTimer::timeout, [&] {
+            stuck = true;
+            if (DlgErrorOnStart)
+                DlgErrorOnStart->done(0);
+        });
+        guard.start(30000);
 
-    ErrorOnStart("De almanak is niet gevonden. (\x80) ");
+        ErrorOnStart("De almanak is niet gevonden. (\x80) ");
 
-    EXPECT_FALSE(stuck);
-    EXPECT_EQ(shown, QStringLiteral("De almanak is niet gevonden. (\u20AC) "));
-    EXPECT_TRUE(modal);
-    EXPECT_TRUE(DlgErrorOnStart.isNull());
+        EXPECT_FALSE(stuck);
+        EXPECT_EQ(shown, QStringLiteral("De almanak is niet gevonden. (\u20AC) "));
+        EXPECT_TRUE(modal);
+        EXPECT_TRUE(visibleAfterKey);
+        EXPECT_TRUE(visibleWhileFading);
+        EXPECT_LT(opacityWhileFading, 1.0);
+        EXPECT_TRUE(DlgErrorOnStart.isNull());
+    }
 }
 
 } // namespace
