@@ -3,16 +3,22 @@
 #include "environment/uDlgErrorOnStart.h"
 #include "environment/uNautivaControl.h"
 #include "geo/uGeoObjects.h"
+#include "platform/DateTime.h"
 #include "util/uSharedSettings.h"
 
 #include <QApplication>
 
+#include <cstdio>
+
+namespace {
+
 // Qt 6 is aware of each monitor's dots per inch by itself (per monitor, v2,
 // on Windows), so there is nothing to declare here.
-int main(int argc, char* argv[])
+int Main(int argc, char* argv[])
 {
     InitGeoFormatSettings();
     InitSharedSettings();
+    LoadTimeZone();
 
     QApplication application(argc, argv);
     QApplication::setApplicationDisplayName(TMainForm::Title());
@@ -30,4 +36,18 @@ int main(int argc, char* argv[])
     MainForm = &form;
     form.show();
     return QApplication::exec();
+}
+
+} // namespace
+
+// A run's errors end in the window's message box; what escapes before or
+// after the window ends the program with its message.
+int main(int argc, char* argv[])
+{
+    try {
+        return Main(argc, argv);
+    } catch (...) {
+        std::fputs(qUtf8Printable(ErrorMessageText(CurrentErrorText()) + u'\n'), stderr);
+        return 1;
+    }
 }
