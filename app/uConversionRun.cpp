@@ -9,11 +9,12 @@
 #include "util/uSafeFile.h"
 #include "util/uVisibleText.h"
 
-#include <QFile>
-#include <QScopeGuard>
+#include <QFileInfo>
 
 #include <exception>
+#include <map>
 #include <new>
+#include <optional>
 
 namespace {
 
@@ -34,40 +35,49 @@ QString InFolder(const QString& folder, const QString& fileName)
     return folder + u'/' + fileName;
 }
 
-void Load(TRoute& route, const QString& path)
+bool Load(TRoute& route, const QString& path)
 {
     try {
-        route.LoadFromFile(path);
+        return route.LoadFromFile(path);
     } catch (const std::bad_alloc&) {
         // Not damage: what was read is not the route, so nothing of it is written.
         throw Error::OutOfMemory(path, true);
     }
 }
 
-// Writes the .kml and packs it into the archive. A .kml that is to be
-// deleted goes also when the archive failed; an earlier archive stays as it
-// was.
-void Export(const TRoute& route, const QString& kmlPath, const QString& kmzPath, TConversionHost& host)
+// Writes the route's document and packs it into the archive. A document
+// that is not kept never takes a name: it is ours alone, read back from its
+// open file. A kept one takes its name before the archive is made, and stays
+// when the archive fails. An earlier archive stays as it was until the new
+// one is whole.
+void Export(const TRoute& route, const QString& kmlPath, const QString& kmzPath, bool keepKml)
 {
-    // Encoded now: deleting must not need memory, which may have run out.
-    const QByteArray nativeKmlPath = QFile::encodeName(kmlPath);
-    bool kmlWritten = false;
-    const auto dropKml = qScopeGuard([&] {
-        if (kmlWritten && host.DeleteTempFiles())
-            DeleteEncodedFile(nativeKmlPath); // a failure to delete is ignored
-    });
     try {
+        TAtomicFile kml(kmlPath);
         // Streamed: the text of a long route need not be held whole.
-        WriteSafeFile(kmlPath, [&route](QIODevice& file) { TRouteHelper::WriteKMZKovaltPath(route, file); });
-        kmlWritten = true;
-        if (FileExists(kmlPath)) {
-            TKMZWriter archive(kmzPath);
-            archive.AddFile(kmlPath, QString(), TZipMethod::Deflate);
-            archive.Release();
-        }
+        FillSafeFile(
+            kml, [&route](QIODevice& file) { TRouteHelper::WriteKMZKovaltPath(route, file); },
+            keepKml ? kmlPath : kmzPath);
+        if (keepKml)
+            CommitSafeFile(kml);
+        if (!kml.seek(0))
+            throw Error::CannotCreateFile(kmzPath, kml.errorString());
+        TKMZWriter archive(kmzPath);
+        archive.AddFile(kml, ExtractFileName(kmlPath), TZipMethod::Deflate);
+        archive.Release();
     } catch (const std::bad_alloc&) {
         throw Error::OutOfMemory(kmzPath, false);
     }
+}
+
+// Why the file is passed over before it is loaded; none when it is not.
+std::optional<TPassOver> PassOverReason(const QString& path, const QString& extension)
+{
+    if (!FileExists(path))
+        return QFileInfo::exists(path) ? TPassOver::poNotAFile : TPassOver::poMissing;
+    if (extension != u".RTE")
+        return TPassOver::poOtherExtension;
+    return std::nullopt;
 }
 
 } // namespace
@@ -75,18 +85,24 @@ void Export(const TRoute& route, const QString& kmlPath, const QString& kmzPath,
 int ConvertRoutes(const QStringList& files, TConversionHost& host)
 {
     int dn = 0;
+    // Archive path, the route file it came from. Not a QHash: its insertion
+    // cannot report memory that runs out.
+    std::map<QString, QString> archivesMade;
     for (const QString& fImportFilename : files) {
         const QString fImportExt = AsciiUpper(ExtractFileExt(fImportFilename));
         const QString targetFolder = host.TargetFolder();
         const QString importName = ExtractFileName(fImportFilename);
         const QString fExportFilename = InFolder(targetFolder, ChangeFileExt(importName, QStringLiteral(".kmz")));
         const QString fTempFilename = InFolder(targetFolder, ChangeFileExt(importName, QStringLiteral(".kml")));
-        if (!FileExists(fImportFilename) || fImportExt != u".RTE")
+        if (const auto reason = PassOverReason(fImportFilename, fImportExt)) {
+            host.PassedOver(fImportFilename, *reason);
             continue;
+        }
 
         TRoute aRoute(fImportFilename);
         host.ShowStatus(QStringLiteral("Route laden: ") + VisibleText(importName));
-        Load(aRoute, fImportFilename);
+        if (!Load(aRoute, fImportFilename))
+            host.PassedOver(fImportFilename, TPassOver::poNoRoute);
         if (const auto& damage = aRoute.LoadDamage())
             host.Warn(DamageWarning(fImportFilename, aRoute.Count(), damage->ClaimedCount));
         if (aRoute.Count() == 0) {
@@ -95,7 +111,10 @@ int ConvertRoutes(const QStringList& files, TConversionHost& host)
             host.Pause(50);
             continue;
         }
-        Export(aRoute, fTempFilename, fExportFilename, host);
+        if (const auto earlier = archivesMade.find(fExportFilename); earlier != archivesMade.end())
+            host.Warn(ReplacedArchiveWarning(fExportFilename, earlier->second, fImportFilename));
+        Export(aRoute, fTempFilename, fExportFilename, !host.DeleteTempFiles());
+        archivesMade.insert_or_assign(fExportFilename, fImportFilename);
         host.ShowStatus(QStringLiteral("Exporteer route: ") + VisibleText(ExtractFileName(fExportFilename)));
         host.Pause(10);
         ++dn;
@@ -110,6 +129,12 @@ QString DamageWarning(const QString& path, qsizetype kept, qint64 claimed)
     if (claimed < 0)
         return route + QStringLiteral("%1 waypoints overgenomen; het aantal in het bestand is onleesbaar.").arg(kept);
     return route + QStringLiteral("%1 van de %2 waypoints overgenomen.").arg(kept).arg(claimed);
+}
+
+QString ReplacedArchiveWarning(const QString& archive, const QString& earlier, const QString& later)
+{
+    return QStringLiteral("Archief \"%1\" van \"%2\" wordt vervangen door dat van \"%3\".")
+        .arg(VisibleText(archive), VisibleText(earlier), VisibleText(later));
 }
 
 QString CurrentErrorText()

@@ -3,6 +3,14 @@
 #include <QString>
 #include <QStringList>
 
+// Why a chosen file was passed over by the run.
+enum class TPassOver {
+    poMissing,        // it does not exist
+    poOtherExtension, // its extension is not ".rte"
+    poNotAFile,       // it is a folder or another kind of entry, not a regular file
+    poNoRoute,        // it is no route file of a known version
+};
+
 // What a front end gives the conversion run: where to write, whether to keep
 // the .kml files, where to show progress and warnings and how to pause. The
 // run asks for the target folder and the check box anew for every file, so a
@@ -15,8 +23,12 @@ public:
     // Shows a status text, one line without control characters, and lets the
     // front end handle pending events.
     virtual void ShowStatus(const QString& text) = 0;
-    // Tells of a damaged route file whose readable part was converted.
+    // Tells of a damaged route file whose readable part was converted, or of
+    // an archive of this run that a later file replaces.
     virtual void Warn(const QString& text) = 0;
+    // Tells of a chosen file that did not become an archive for a reason of
+    // its own; an empty route is no such file.
+    virtual void PassedOver(const QString& path, TPassOver reason) = 0;
     virtual void Pause(int milliseconds) = 0;
 };
 
@@ -24,13 +36,17 @@ public:
 // target folder and returns the number exported. An error (Error) ends the run
 // at once; the status keeps its last text. Memory that runs out is such an
 // error too (TErrorKind::ekOutOfMemory, naming the file), and the route in
-// hand leaves no file behind.
+// hand leaves no file behind. A .kml that is not kept never takes a name, so
+// a file of that name is never touched.
 int ConvertRoutes(const QStringList& files, TConversionHost& host);
 
 // The warning for a route file that was cut short or held a field that could
 // not be read: how many waypoints were kept of how many the file claims
 // (claimed is -1 when the damage came before the count).
 QString DamageWarning(const QString& path, qsizetype kept, qint64 claimed);
+
+// The warning for an archive of this run that a later route file replaces.
+QString ReplacedArchiveWarning(const QString& archive, const QString& earlier, const QString& later);
 
 // The text of the exception being handled, for a front end's catch (...):
 // an Error's message, "Out of memory" for memory that ran out.

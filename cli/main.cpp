@@ -2,14 +2,21 @@
 
 #include "app/uConversionRun.h"
 #include "geo/uGeoObjects.h"
+#include "platform/AtomicFile.h"
 #include "platform/DateTime.h"
+#include "platform/FolderAccess.h"
+#include "util/Error.h"
 #include "util/uSharedSettings.h"
+#include "util/uVisibleText.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <cstdio>
+#include <optional>
 
 namespace {
 
@@ -23,19 +30,58 @@ const char kHelp[] =
     "  --help        show this text\n"
     "  --version     show the version\n"
     "\n"
-    "Files whose extension is not .rte, and files that do not exist, are passed over.\n"
-    "A damaged route file is converted as far as it can be read, with a warning\n"
-    "on standard error that gives the waypoints kept and the waypoints claimed.\n"
-    "Control characters in a status line are shown as <U+XXXX>.\n"
-    "Exit status: 0 when every file was handled, 1 when an error ended the run\n"
-    "(out of memory included; the route in hand leaves no file), 2 for a usage error.\n";
+    "A named file that does not exist, is not a regular file, has another\n"
+    "extension than .rte, is no route file or whose name is not valid in this\n"
+    "locale is passed over with a line on standard error. A damaged route file is\n"
+    "converted as far as it can be read, with a warning on standard error that\n"
+    "gives the waypoints kept and the waypoints claimed. Control characters in a\n"
+    "status line are shown as <U+XXXX>.\n"
+    "\n"
+    "Exit status:\n"
+    "  0  every named file was converted, or was a route without waypoints\n"
+    "  1  an error ended the run: the target folder, a file that could not be\n"
+    "     written, memory that ran out, output that could not be written\n"
+    "  2  a usage error\n"
+    "  3  the run reached its end, but named files were passed over\n";
 
-// All of the text's bytes, NUL included.
-void Print(std::FILE* stream, const QString& text)
+constexpr int kPassedOver = 3;
+
+// All of the text's bytes, NUL included; false when the stream failed.
+bool Print(std::FILE* stream, const QString& text)
 {
     const QByteArray bytes = text.toUtf8();
     std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
-    std::fflush(stream);
+    return std::fflush(stream) == 0 && !std::ferror(stream);
+}
+
+// Output that is lost would let a script believe what did not happen.
+void PrintOrFail(std::FILE* stream, const QString& text)
+{
+    if (!Print(stream, text)) {
+        const QString reason = qt_error_string(errno);
+        throw Error(TErrorKind::ekWriteFailed, QStringLiteral("Cannot write to standard %1. %2")
+                                                   .arg(stream == stdout ? u"output" : u"error", reason));
+    }
+}
+
+QString PassOverText(TPassOver reason)
+{
+    switch (reason) {
+    case TPassOver::poMissing:
+        return QStringLiteral("it does not exist");
+    case TPassOver::poOtherExtension:
+        return QStringLiteral("its extension is not .rte");
+    case TPassOver::poNotAFile:
+        return QStringLiteral("it is not a regular file");
+    case TPassOver::poNoRoute:
+        return QStringLiteral("it is no route file");
+    }
+    return {};
+}
+
+void ReportPassedOver(const QString& shownName, const QString& reason)
+{
+    PrintOrFail(stderr, QStringLiteral("rte2kmz: passed over \"%1\": %2\n").arg(VisibleText(shownName), reason));
 }
 
 class ConsoleHost : public TConversionHost {
@@ -44,19 +90,39 @@ public:
 
     QString TargetFolder() const override { return fTargetFolder; }
     bool DeleteTempFiles() const override { return !fKeepKml; }
-    void ShowStatus(const QString& text) override { Print(stdout, text + u'\n'); }
-    void Warn(const QString& text) override { Print(stderr, text + u'\n'); }
+    void ShowStatus(const QString& text) override { PrintOrFail(stdout, text + u'\n'); }
+    void Warn(const QString& text) override { PrintOrFail(stderr, text + u'\n'); }
+    void PassedOver(const QString& path, TPassOver reason) override
+    {
+        ReportPassedOver(path, PassOverText(reason));
+        ++PassedOverCount;
+    }
     void Pause(int) override {} // nobody watches a status line go by here
+
+    int PassedOverCount = 0;
 
 private:
     QString fTargetFolder;
     bool fKeepKml;
 };
 
+// A name from the command line, taken only when its bytes come back from it
+// unchanged: a name the locale cannot decode must not stand for another file.
+std::optional<QString> FileName(const QByteArray& bytes)
+{
+    QString name = QFile::decodeName(bytes);
+    if (QFile::encodeName(name) != bytes)
+        return std::nullopt;
+    return name;
+}
+
+const QString kInvalidName = QStringLiteral("its name is not valid in this locale; rename it");
+
 struct Options {
     bool keepKml = false;
     QString target = QDir::currentPath();
     QStringList files;
+    QStringList invalidNames; // as well as they can be shown
 };
 
 int UsageError(const QString& problem)
@@ -70,50 +136,69 @@ int Main(int argc, char* argv[])
     InitGeoFormatSettings();
     InitSharedSettings();
     LoadTimeZone();
+    CleanUpOnSignals();
 
-    QCoreApplication app(argc, argv);
+    // Qt sees the program's name alone: it would take options such as
+    // -qmljsdebugger out of the arguments, even after "--".
+    int qtArgc = 1;
+    QCoreApplication app(qtArgc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("rte2kmz"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ROUTE_CONVERSIE_VERSION));
 
     Options options;
-    const QStringList args = QCoreApplication::arguments().mid(1);
+    const auto addFile = [&options](const QByteArray& bytes) {
+        if (const auto name = FileName(bytes))
+            options.files << QFileInfo(*name).absoluteFilePath();
+        else
+            options.invalidNames << QString::fromLocal8Bit(bytes);
+    };
     bool onlyFiles = false;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& arg = args.at(i);
-        if (onlyFiles || !arg.startsWith(u'-') || arg == u'-') {
-            options.files << QFileInfo(arg).absoluteFilePath();
-        } else if (arg == u"--") {
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if (onlyFiles || !arg.startsWith('-') || arg == "-") {
+            addFile(arg);
+        } else if (arg == "--") {
             onlyFiles = true;
-        } else if (arg == u"--help" || arg == u"-h") {
-            Print(stdout, QString::fromLatin1(kUsage) + u'\n' + QString::fromLatin1(kHelp));
-            return 0;
-        } else if (arg == u"--version") {
-            Print(stdout, QStringLiteral("rte2kmz %1\n").arg(QCoreApplication::applicationVersion()));
-            return 0;
-        } else if (arg == u"--keep-kml") {
+        } else if (arg == "--help" || arg == "-h") {
+            return Print(stdout, QString::fromLatin1(kUsage) + u'\n' + QString::fromLatin1(kHelp)) ? 0 : 1;
+        } else if (arg == "--version") {
+            return Print(stdout, QStringLiteral("rte2kmz %1\n").arg(QCoreApplication::applicationVersion())) ? 0 : 1;
+        } else if (arg == "--keep-kml") {
             options.keepKml = true;
-        } else if (arg == u"--target" || arg.startsWith(u"--target=")) {
-            QString dir;
-            if (arg == u"--target") {
-                if (++i == args.size())
+        } else if (arg == "--target" || arg.startsWith("--target=")) {
+            QByteArray dir;
+            if (arg == "--target") {
+                if (++i == argc)
                     return UsageError(QStringLiteral("--target needs a folder"));
-                dir = args.at(i);
+                dir = argv[i];
             } else {
                 dir = arg.mid(9);
             }
             if (dir.isEmpty())
                 return UsageError(QStringLiteral("--target needs a folder"));
-            options.target = QDir(dir).absolutePath();
+            const auto name = FileName(dir);
+            if (!name) {
+                Print(stderr, QStringLiteral("rte2kmz: the target folder \"%1\": %2\n")
+                                  .arg(VisibleText(QString::fromLocal8Bit(dir)), kInvalidName));
+                return 1;
+            }
+            options.target = QDir(*name).absolutePath();
         } else {
-            return UsageError(QStringLiteral("unknown option %1").arg(arg));
+            return UsageError(QStringLiteral("unknown option %1").arg(QString::fromLocal8Bit(arg)));
         }
     }
-    if (options.files.isEmpty())
+    if (options.files.isEmpty() && options.invalidNames.isEmpty())
         return UsageError(QStringLiteral("no route files given"));
 
+    // Before any route is read: a run that cannot write ends at once.
+    if (const QString problem = FolderWriteProblem(options.target); !problem.isEmpty())
+        throw Error::CannotCreateFilesIn(options.target, problem);
+
+    for (const QString& name : options.invalidNames)
+        ReportPassedOver(name, kInvalidName);
     ConsoleHost host(options.target, options.keepKml);
     ConvertRoutes(options.files, host);
-    return 0;
+    return host.PassedOverCount + options.invalidNames.size() > 0 ? kPassedOver : 0;
 }
 
 } // namespace

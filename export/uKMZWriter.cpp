@@ -219,11 +219,17 @@ void TKMZWriter::AddFile(const QString& sourcePath, const QString& archiveName, 
     QFile source(sourcePath);
     if (!source.open(QIODevice::ReadOnly))
         throw Error::CannotOpenFile(sourcePath, source.errorString());
-    const QFileInfo info(sourcePath);
-    const QString name = archiveName.isEmpty() ? info.fileName() : archiveName;
-    WriteArchive([&] {
-        fZip->AddEntry(source, name, method, DosDateTimeOf(info.lastModified()), WindowsFileAttributes(sourcePath));
-    });
+    AddFile(source, archiveName.isEmpty() ? QFileInfo(sourcePath).fileName() : archiveName, method);
+    discard.dismiss();
+}
+
+void TKMZWriter::AddFile(QFileDevice& source, const QString& archiveName, TZipMethod method)
+{
+    Q_ASSERT(fZip); // released, or a previous add failed
+    auto discard = qScopeGuard([this] { Close(); });
+    const QString name = archiveName.isEmpty() ? QFileInfo(source.fileName()).fileName() : archiveName;
+    const QDateTime modified = source.fileTime(QFileDevice::FileModificationTime);
+    WriteArchive([&] { fZip->AddEntry(source, name, method, DosDateTimeOf(modified), WindowsFileAttributes(source)); });
     discard.dismiss();
 }
 

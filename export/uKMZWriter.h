@@ -70,6 +70,9 @@ public:
     // "Cannot open file "%s". %s" for a source that cannot be read; any
     // failure discards the archive.
     void AddFile(const QString& sourcePath, const QString& archiveName, TZipMethod method);
+    // The same for an open file, which may have no name, from its current
+    // position; its time stamp and attributes go with it.
+    void AddFile(QFileDevice& source, const QString& archiveName, TZipMethod method);
     // Finishes the archive and gives it its name; after a failed AddFile
     // there is nothing left to finish.
     void Release();

@@ -537,10 +537,10 @@ void TGeoList::Notify(const TNotifyEvent& handler)
 
 bool TGeoList::IsValidFile(const QString& fileName) const { return IsValidLayer(fileName); }
 
-void TGeoList::LoadFromFile(const QString& value)
+bool TGeoList::LoadFromFile(const QString& value)
 {
     if (!IsValidFile(value) || value == fFilename)
-        return;
+        return false;
     fFilename = value;
     fClaimedCount = -1;
     fLoadDamage.reset();
@@ -562,6 +562,7 @@ void TGeoList::LoadFromFile(const QString& value)
         fLoadDamage = TLoadDamage{fClaimedCount};
     }
     Notify(fOnAfterLoad);
+    return true;
 }
 
 bool TGeoList::SaveToFile(const QString& value, quint16 version, bool selection)

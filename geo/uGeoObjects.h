@@ -282,7 +282,9 @@ public:
     // cannot be opened or read, memory that runs out (std::bad_alloc) and
     // the notifications' own errors.
     virtual bool IsValidFile(const QString& fileName) const;
-    void LoadFromFile(const QString& value);
+    // True when the file was taken: a valid file of this kind, not the one
+    // loaded already.
+    bool LoadFromFile(const QString& value);
     // Set by LoadFromFile when the file was cut short or held a field that
     // could not be read.
     struct TLoadDamage {

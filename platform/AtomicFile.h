@@ -8,8 +8,10 @@
 // file system cannot make such files, under a short temporary name of its
 // own), that takes the target's name only on Commit. It then replaces
 // whatever entry had that name: a link is replaced, never written through.
-// Without a commit nothing of it is left. Commit needs no memory, so memory
-// that runs out cannot leave a temporary file behind.
+// Without a commit nothing of it is left, also when the program is ended by
+// SIGINT, SIGTERM or SIGHUP once CleanUpOnSignals has run. Commit needs no
+// memory, so memory that runs out cannot leave a temporary file behind.
+// POSIX only.
 class TAtomicFile : public QFile {
 public:
     explicit TAtomicFile(const QString& path);
@@ -19,18 +21,21 @@ public:
 
     const QString& Path() const { return fPath; }
 
-    // Makes the file, open for writing. False, with errorString(), when it
-    // cannot be made.
+    // Makes the file, open for writing and reading back. False, with
+    // errorString(), when it cannot be made.
     bool Create();
     // Writes out what is buffered, syncs the file to disk and gives it its
-    // name. False, with errorString(), when any of that failed; the target
-    // is then as it was.
+    // name; the file stays open. False, with errorString(), when any of that
+    // failed; the target is then as it was.
     bool Commit();
+    // Writes out what is buffered; a full disk takes part of it and tells
+    // why only on the next attempt, so this tries again while it takes some.
+    bool FlushFully();
 
 private:
     bool Fail(int error);
-    bool FlushFully();
-    void TakeTemporaryName();
+    bool TakeTemporaryName(int handle);
+    void DropTemporaryName();
 
     QString fPath;
     QByteArray fNativePath;
@@ -40,6 +45,6 @@ private:
     int fHandle = -1;
 };
 
-// Deletes the file at a path encoded beforehand (QFile::encodeName) without
-// needing memory, for a clean-up that must work when memory has run out.
-bool DeleteEncodedFile(const QByteArray& nativePath);
+// From now on SIGINT, SIGTERM and SIGHUP remove the temporary names of the
+// files in progress before the program ends as the signal would end it.
+void CleanUpOnSignals();

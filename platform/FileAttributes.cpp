@@ -13,21 +13,32 @@ quint32 WindowsFileAttributes(const QString& path)
     return attributes == INVALID_FILE_ATTRIBUTES ? 0 : attributes & kZipAttributeMask;
 }
 
+quint32 WindowsFileAttributes(const QFileDevice& file) { return WindowsFileAttributes(file.fileName()); }
+
 #else
 #include <QFileInfo>
 
-quint32 WindowsFileAttributes(const QString& path)
+namespace {
+
+quint32 Attributes(bool directory, QFileDevice::Permissions permissions)
 {
     constexpr quint32 kReadOnly = 0x1;
     constexpr quint32 kDirectory = 0x10;
     constexpr quint32 kArchive = 0x20;
     constexpr auto kAnyWrite = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
 
-    const QFileInfo info(path);
-    if (!info.exists())
-        return 0;
-    const quint32 kind = info.isDir() ? kDirectory : kArchive;
-    return (info.permissions() & kAnyWrite) ? kind : kind | kReadOnly;
+    const quint32 kind = directory ? kDirectory : kArchive;
+    return (permissions & kAnyWrite) ? kind : kind | kReadOnly;
 }
+
+} // namespace
+
+quint32 WindowsFileAttributes(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.exists() ? Attributes(info.isDir(), info.permissions()) : 0;
+}
+
+quint32 WindowsFileAttributes(const QFileDevice& file) { return Attributes(false, file.permissions()); }
 
 #endif

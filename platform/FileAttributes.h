@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFileDevice>
 #include <QString>
 #include <QtGlobal>
 
@@ -10,3 +11,5 @@
 // 0x20 and a folder 0x10, plus 0x1 when nobody may write it. A path that does
 // not exist gives 0.
 quint32 WindowsFileAttributes(const QString& path);
+// The same for an open file, which may have no name.
+quint32 WindowsFileAttributes(const QFileDevice& file);

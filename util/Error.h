@@ -32,6 +32,10 @@ inline QString CannotCreateFile(const QString& path, const QString& reason)
 {
     return QStringLiteral("Cannot create file \"%1\". %2").arg(path, reason);
 }
+inline QString CannotCreateFilesIn(const QString& folder, const QString& reason)
+{
+    return QStringLiteral("Cannot create files in folder \"%1\". %2").arg(folder, reason);
+}
 inline QString CannotReadFile(const QString& path, const QString& reason)
 {
     return QStringLiteral("Cannot read file \"%1\". %2").arg(path, reason);
@@ -62,6 +66,10 @@ public:
     static Error CannotCreateFile(const QString& path, const QString& reason)
     {
         return {TErrorKind::ekCannotCreate, ErrorText::CannotCreateFile(path, reason), path, reason};
+    }
+    static Error CannotCreateFilesIn(const QString& folder, const QString& reason)
+    {
+        return {TErrorKind::ekCannotCreate, ErrorText::CannotCreateFilesIn(folder, reason), folder, reason};
     }
     static Error CannotReadFile(const QString& path, const QString& reason)
     {

@@ -28,17 +28,26 @@ bool WriteFully(QIODevice& device, QByteArrayView bytes)
     return true;
 }
 
+void FillSafeFile(TAtomicFile& file, const std::function<void(QIODevice&)>& write, const QString& shownPath)
+{
+    if (!file.Create())
+        throw Error::CannotCreateFile(shownPath, file.errorString());
+    try {
+        write(file);
+    } catch (const Error&) {
+        if (file.error() == QFileDevice::NoError)
+            throw;
+        throw Error::CannotCreateFile(shownPath, file.errorString());
+    }
+    if (!file.FlushFully())
+        throw Error::CannotCreateFile(shownPath, file.errorString());
+}
+
 void WriteSafeFile(const QString& path, const std::function<void(QIODevice&)>& write)
 {
-    const auto file = CreateSafeFile(path);
-    try {
-        write(*file);
-    } catch (const Error&) {
-        if (file->error() == QFileDevice::NoError)
-            throw;
-        throw Error::CannotCreateFile(path, file->errorString());
-    }
-    CommitSafeFile(*file);
+    TAtomicFile file(path);
+    FillSafeFile(file, write, path);
+    CommitSafeFile(file);
 }
 
 void SaveTextFileUtf8Crlf(const QString& path, const QString& text)

@@ -26,9 +26,14 @@ void CommitSafeFile(TAtomicFile& file);
 // the next attempt. False when the device takes no more.
 bool WriteFully(QIODevice& device, QByteArrayView bytes);
 
-// Creates the file, lets `write` fill it and commits it. When a write fails
-// on the way, "Cannot create file "%s". %s" is raised with the file's reason;
-// other errors of `write` go on as they are. Either way the file is dropped.
+// Creates the file, lets `write` fill it and writes out what is buffered,
+// leaving it open. When that fails, "Cannot create file "%s". %s" is raised
+// with `shownPath` and the file's reason; other errors of `write` go on as
+// they are.
+void FillSafeFile(TAtomicFile& file, const std::function<void(QIODevice&)>& write, const QString& shownPath);
+
+// Creates the file, fills it and commits it, with the errors of both. A file
+// that failed is dropped.
 void WriteSafeFile(const QString& path, const std::function<void(QIODevice&)>& write);
 
 // The text as UTF-8 without byte-order mark, every line (split at CR LF, lone

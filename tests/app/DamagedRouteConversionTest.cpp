@@ -57,10 +57,16 @@ public:
     bool DeleteTempFiles() const override { return true; }
     void ShowStatus(const QString& text) override { Statuses << text; }
     void Warn(const QString& text) override { Warnings << text; }
+    void PassedOver(const QString& path, TPassOver reason) override
+    {
+        EXPECT_EQ(reason, TPassOver::poNoRoute);
+        PassedOverFiles << path;
+    }
     void Pause(int) override {}
 
     QStringList Statuses;
     QStringList Warnings;
+    QStringList PassedOverFiles;
 
 private:
     QString fFolder;
@@ -115,6 +121,9 @@ protected:
         const QStringList warnings =
             claimed == kSound ? QStringList() : QStringList{DamageWarning(path, tuples.size(), claimed)};
         EXPECT_EQ(host.Warnings, warnings);
+        // A file that lost what makes it a route is accounted for as no route.
+        const bool noRoute = report == Report::Unnamed && claimed == kSound;
+        EXPECT_EQ(host.PassedOverFiles, noRoute ? QStringList{path} : QStringList());
 
         ASSERT_EQ(host.Statuses.size(), 3) << host.Statuses.join(u'|').toStdString();
         EXPECT_EQ(host.Statuses[0], u"Route laden: Haven.rte");

@@ -449,7 +449,7 @@ TEST_F(MainFormRunTest, AFolderThatCannotBeWrittenEndsTheRunInTheMessageBox)
 
     EXPECT_EQ(Status(), QStringLiteral("Route laden: Haven.rte"));
     ASSERT_EQ(fMessages.size(), 1);
-    EXPECT_TRUE(fMessages.at(0).startsWith(QStringLiteral("Cannot create file \"%1/Haven.kml\". ").arg(gone)))
+    EXPECT_TRUE(fMessages.at(0).startsWith(QStringLiteral("Cannot create file \"%1/Haven.kmz\". ").arg(gone)))
         << fMessages.at(0).toStdString();
     EXPECT_TRUE(fMessages.at(0).endsWith(u'.'));
 }

@@ -1,10 +1,9 @@
 // The command-line converter end to end: real files in, real archives out,
 // read back by independent tools.
 
-#include "geo/uRouteLibrary.h"
-#include "support/ArchiveReaders.h"
+#include "ConverterRun.h"
+
 #include "support/FileSizeLimit.h"
-#include "support/TestSupport.h"
 #include "util/Error.h"
 
 #include <QDir>
@@ -26,77 +25,22 @@
 
 namespace {
 
-struct Waypoint {
-    double lat;
-    double lon;
-    const char* name;
-};
-
-const std::vector<Waypoint> kBiesbosch = {
-    {51.7612, 4.7795, "Werkendam"}, {51.7483, 4.8012, "Steurgat"}, {51.7401, 4.8349, "Spieringsluis"}};
-
-std::vector<TLatLon> Line(const std::vector<Waypoint>& points)
-{
-    std::vector<TLatLon> line;
-    for (const Waypoint& p : points)
-        line.push_back({p.lat, p.lon});
-    return line;
-}
-
-struct Outcome {
-    int exitCode;
-    QStringList out;
-    QString err;
-};
-
-class Converter : public ::testing::Test, protected TempFolder {
+class Converter : public ConverterTestBase {
 protected:
-    QString WriteRoute(const QString& name, const QString& caption, const std::vector<Waypoint>& points,
-                       quint16 version = 6, bool scrambled = false) const
-    {
-        const QString path = Path(name);
-        QDir().mkpath(QFileInfo(path).path());
-        TRoute route(QString{});
-        route.setCaption(caption);
-        for (const Waypoint& p : points)
-            route.Add(p.lat, p.lon, QString::fromUtf8(p.name))->setEncrypt(scrambled);
-        EXPECT_TRUE(route.SaveToFile(path, version, false));
-        return path;
-    }
-
     // `inChild` runs in the child before the converter starts; `runAs` is a
     // command that starts the converter under another user.
     static Outcome Convert(const QStringList& args, const std::function<void()>& inChild = {},
                            const QStringList& runAs = {})
     {
-        QProcess process;
-        if (inChild)
-            process.setChildProcessModifier(inChild);
-        const QStringList command = runAs + QStringList{QStringLiteral(RTE2KMZ)} + args;
-        process.start(command.first(), command.mid(1));
-        process.waitForFinished(60000);
-        const QString out = QString::fromUtf8(process.readAllStandardOutput());
-        return {process.exitCode(), out.split(u'\n', Qt::SkipEmptyParts),
-                QString::fromUtf8(process.readAllStandardError())};
+        return RunConverter(
+            args,
+            [&inChild](QProcess& process) {
+                if (inChild)
+                    process.setChildProcessModifier(inChild);
+            },
+            runAs);
     }
-
-    QStringList TargetFiles() const
-    {
-        return QDir(Path(QStringLiteral("out"))).entryList(QDir::Files, QDir::Name);
-    }
-
-    QString Target() const { return Path(QStringLiteral("out")); }
-
-    void SetUp() override { ASSERT_TRUE(QDir().mkpath(Target())); }
 };
-
-QByteArray Unpacked(const QString& kmz)
-{
-    QProcess unzip;
-    unzip.start(QStringLiteral("unzip"), {QStringLiteral("-p"), kmz});
-    unzip.waitForFinished();
-    return unzip.readAllStandardOutput();
-}
 
 TEST_F(Converter, ConvertsRoutesAndPassesOverOtherFiles)
 {
@@ -110,7 +54,12 @@ TEST_F(Converter, ConvertsRoutesAndPassesOverOtherFiles)
         WriteRoute(QStringLiteral("d.rte.bak"), QStringLiteral("D"), kBiesbosch),
     };
     const Outcome run = Convert(QStringList{QStringLiteral("--target"), Target()} + files);
-    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.exitCode, 3) << run.err.toStdString();
+    EXPECT_EQ(run.err, QStringLiteral("rte2kmz: passed over \"%1\": its extension is not .rte\n"
+                                      "rte2kmz: passed over \"%2\": it does not exist\n"
+                                      "rte2kmz: passed over \"%3\": its extension is not .rte\n"
+                                      "rte2kmz: passed over \"%4\": its extension is not .rte\n")
+                           .arg(files[2], files[3], files[4], files[6]));
     EXPECT_EQ(run.out, (QStringList{QStringLiteral("Route laden: a.rte"), QStringLiteral("Exporteer route: a.kmz"),
                                     QStringLiteral("Route laden: B.RTE"), QStringLiteral("Exporteer route: B.kmz"),
                                     QStringLiteral("Route laden: c.Rte"), QStringLiteral("Exporteer route: c.kmz"),
@@ -124,7 +73,7 @@ TEST_F(Converter, OnlyTracksEndWithTheClosingTextAlone)
 {
     const Outcome run = Convert({QStringLiteral("--target"), Target(), WriteFile(QStringLiteral("1.trk"), "x"),
                              WriteFile(QStringLiteral("2.trk"), "x")});
-    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.exitCode, 3);
     EXPECT_EQ(run.out, QStringList{QStringLiteral("Klaar. Routes [0/2] geëxporteerd.")});
 }
 
@@ -133,7 +82,9 @@ TEST_F(Converter, EmptyRoutesAreReportedWithTheirCaption)
     const Outcome run = Convert({QStringLiteral("--target"), Target(),
                              WriteRoute(QStringLiteral("leeg.rte"), QStringLiteral("Lege route"), {}),
                              WriteFile(QStringLiteral("junk.rte"), "This is no route file at all")});
-    EXPECT_EQ(run.exitCode, 0);
+    // The empty route is no failure; the file that is no route is.
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_EQ(run.err, QStringLiteral("rte2kmz: passed over \"%1\": it is no route file\n").arg(Path(QStringLiteral("junk.rte"))));
     ASSERT_EQ(run.out.size(), 5);
     EXPECT_EQ(run.out.at(0), QStringLiteral("Route laden: leeg.rte"));
     EXPECT_EQ(run.out.at(1), QStringLiteral("Route Lege route leeg en overgeslagen."));
@@ -234,15 +185,23 @@ TEST_F(Converter, OldVersionsAndScrambledTextsConvert)
     }
 }
 
-TEST_F(Converter, ExistingFilesAreReplaced)
+// The archive replaces an earlier one; a .kml that is not kept is the run's
+// own and never touches the user's file of that name.
+TEST_F(Converter, AnExistingArchiveIsReplacedAndTheUsersKmlLeftAlone)
 {
+    const QString route = WriteRoute(QStringLiteral("Haven.rte"), QStringLiteral("Haven"), kBiesbosch);
     WriteFile(QStringLiteral("out/Haven.kmz"), QByteArray(100000, 'x'));
-    WriteFile(QStringLiteral("out/Haven.kml"), "old");
-    const Outcome run = Convert({QStringLiteral("--target"), Target(),
-                             WriteRoute(QStringLiteral("Haven.rte"), QStringLiteral("Haven"), kBiesbosch)});
+    WriteFile(QStringLiteral("out/Haven.kml"), "the user's own");
+    const Outcome run = Convert({QStringLiteral("--target"), Target(), route});
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(TargetFiles(), QStringList{QStringLiteral("Haven.kmz")});
+    EXPECT_EQ(TargetFiles(), (QStringList{QStringLiteral("Haven.kml"), QStringLiteral("Haven.kmz")}));
+    EXPECT_EQ(ReadFile(QDir(Target()).filePath(QStringLiteral("Haven.kml"))), QByteArray("the user's own"));
     EXPECT_EQ(ArchiveProblems(QDir(Target()).filePath(QStringLiteral("Haven.kmz")), Line(kBiesbosch)), QString());
+
+    // Kept, the document replaces the user's as asked.
+    EXPECT_EQ(Convert({QStringLiteral("--keep-kml"), QStringLiteral("--target"), Target(), route}).exitCode, 0);
+    EXPECT_EQ(Unpacked(QDir(Target()).filePath(QStringLiteral("Haven.kmz"))),
+              ReadFile(QDir(Target()).filePath(QStringLiteral("Haven.kml"))));
 }
 
 TEST_F(Converter, TheSecondOfTwoSameNamedRoutesWins)
@@ -256,10 +215,12 @@ TEST_F(Converter, TheSecondOfTwoSameNamedRoutesWins)
     EXPECT_EQ(ArchiveProblems(kmz, Line(kBiesbosch)), QString());
 }
 
-// Faults on the way out. Every row ends the run at its first route with the
-// error naming the file that could not be made, and leaves what was there
-// before byte for byte, with no temporary file beside it; only a .kml written
-// whole before its archive failed stays, in place of the earlier one.
+// Faults on the way out. A target folder that cannot take files ends the run
+// before any route is read; the other rows end it at its first route with the
+// error naming the file that could not be made. Every row leaves what was
+// there before byte for byte, with no temporary file beside it; only a kept
+// .kml written whole before its archive failed stays, in place of the earlier
+// one.
 enum class TargetKind { Missing, FileInTheWay, Folder };
 
 struct OutFault {
@@ -269,7 +230,7 @@ struct OutFault {
     // Where a full disk stops the writing, from the sizes a good run gives
     // the .kml and the .kmz; null for no limit.
     qint64 (*cut)(qint64 kml, qint64 kmz);
-    const char* failing; // the extension of the file named in the error
+    const char* failing; // the extension of the file named in the error; null for the folder
     const char* reason; // %1 for the failing file's path
 };
 
@@ -279,9 +240,9 @@ void PrintTo(const OutFault& fault, std::ostream* os)
 }
 
 const OutFault kOutFaults[] = {
-    {"MissingFolder", TargetKind::Missing, false, nullptr, ".kml", "No such file or directory"},
-    {"FileWhereTheFolderShouldBe", TargetKind::FileInTheWay, false, nullptr, ".kml", "Not a directory"},
-    {"FolderNotWritable", TargetKind::Folder, true, nullptr, ".kml", "Permission denied"},
+    {"MissingFolder", TargetKind::Missing, false, nullptr, nullptr, "No such file or directory"},
+    {"FileWhereTheFolderShouldBe", TargetKind::FileInTheWay, false, nullptr, nullptr, "Not a directory"},
+    {"FolderNotWritable", TargetKind::Folder, true, nullptr, nullptr, "Permission denied"},
     {"KmlCutInItsHeader", TargetKind::Folder, false, [](qint64, qint64) -> qint64 { return 100; }, ".kml",
      "File too large"},
     {"KmlCutBeforeItsLastByte", TargetKind::Folder, false, [](qint64 kml, qint64) { return kml - 1; }, ".kml",
@@ -291,20 +252,6 @@ const OutFault kOutFaults[] = {
     {"KmzCutBeforeItsLastByte", TargetKind::Folder, false, [](qint64, qint64 kmz) { return kmz - 1; }, ".kmz",
      "File too large"},
 };
-
-// A folder's entries (hidden ones too) with their bytes, a file's bytes under
-// an empty name, nothing for a path that does not exist.
-QMap<QString, QByteArray> Contents(const QString& path)
-{
-    QMap<QString, QByteArray> contents;
-    const QFileInfo info(path);
-    if (info.isFile())
-        contents.insert(QString(), ReadFile(path));
-    const QStringList entries = info.isDir() ? FolderEntries(path) : QStringList{};
-    for (const QString& name : entries)
-        contents.insert(name, ReadFile(QDir(path).filePath(name)));
-    return contents;
-}
 
 class ConverterOutFault : public Converter, public ::testing::WithParamInterface<OutFault> {};
 
@@ -354,6 +301,12 @@ TEST_P(ConverterOutFault, EndsTheRunAndKeepsWhatWasThere)
                                 inChild, fault.asNobody ? runAs : QStringList{});
 
     EXPECT_EQ(run.exitCode, 1);
+    if (!fault.failing) {
+        EXPECT_EQ(run.out, QStringList());
+        EXPECT_EQ(run.err, ErrorText::CannotCreateFilesIn(target, QLatin1String(fault.reason)) + QStringLiteral(".\n"));
+        EXPECT_EQ(Contents(target), before);
+        return;
+    }
     EXPECT_EQ(run.out, QStringList{QStringLiteral("Route laden: ") + name + QStringLiteral(".rte")});
     const QString failing = target + u'/' + name + QLatin1String(fault.failing);
     const QString reason = QString(QLatin1String(fault.reason)).replace(QStringLiteral("%1"), failing);

@@ -6,15 +6,15 @@
 // and the target folder holds what it held before: never part of a route
 // reported as converted, never a crash, never a temporary file left.
 
+#include "ConverterRun.h"
+
 #include "geo/uRouteLibrary.h"
-#include "support/TestSupport.h"
 #include "support/ZipReader.h"
 #include "util/Error.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QMap>
-#include <QProcess>
 #include <QProcessEnvironment>
 #include <QSet>
 
@@ -26,25 +26,14 @@
 
 namespace {
 
-struct Outcome {
-    bool crashed;
-    int exitCode;
-    QStringList out;
-    QString err;
-};
-
 Outcome Convert(const QStringList& args, const std::function<void()>& inChild,
                 const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
 {
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    if (inChild)
-        process.setChildProcessModifier(inChild);
-    process.start(QStringLiteral(RTE2KMZ), args);
-    process.waitForFinished(120000);
-    return {process.exitStatus() == QProcess::CrashExit, process.exitCode(),
-            QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts),
-            QString::fromUtf8(process.readAllStandardError())};
+    return RunConverter(args, [&](QProcess& process) {
+        process.setProcessEnvironment(environment);
+        if (inChild)
+            process.setChildProcessModifier(inChild);
+    });
 }
 
 constexpr rlim_t kMiB = 1024 * 1024;
