@@ -112,7 +112,7 @@ TEST_F(MainFormTest, ControlsCarryTheirTextsAndHints)
              Case{"cbDeleteTempFiles", "QCheckBox", u"Verwijder tijdelijke KML bestanden",
                   u"KML bestanden zijn ook te gebruiken in de Nautiva app voor Windows"},
              Case{"btnOpen", "QPushButton", u"Selecteer routes om te converteren", u""},
-             Case{"lblStatus", "QLabel", u"", u""},
+             Case{"lblStatus", "TStatusLabel", u"", u""},
          }) {
         SCOPED_TRACE(c.name);
         const QWidget* control = Control<QWidget>(c.name);
