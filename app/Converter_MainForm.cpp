@@ -1,6 +1,7 @@
 #include "app/Converter_MainForm.h"
 
 #include "app/TDirListBox.h"
+#include "app/TStatusLabel.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -70,7 +71,7 @@ TMainForm::TMainForm(const QString& routesFolder, QWidget* parent)
       DirListBox(new TDirListBox(pnlMain)),
       cbDeleteTempFiles(new QCheckBox(pnlMain)),
       btnOpen(new QPushButton(pnlMain)),
-      lblStatus(new QLabel(pnlMain)),
+      lblStatus(new TStatusLabel(pnlMain)),
       OpenDialog(new QFileDialog(this)),
       fRoutesFolder(routesFolder),
       fChooseFiles([this] { return ShowOpenDialog(); }),
@@ -124,9 +125,7 @@ TMainForm::TMainForm(const QString& routesFolder, QWidget* parent)
     // A status line longer than the window, as one with a long file name,
     // takes more lines; the folder list gives up the height.
     lblStatus->setObjectName(QStringLiteral("lblStatus"));
-    lblStatus->setTextFormat(Qt::PlainText); // a caption is never markup
     lblStatus->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    lblStatus->setWordWrap(true);
     lblStatus->setMinimumHeight(lblStatus->fontMetrics().height());
 
     auto* panelLayout = new QVBoxLayout(pnlMain);

@@ -14,6 +14,7 @@ class QFrame;
 class QLabel;
 class QPushButton;
 class TDirListBox;
+class TStatusLabel;
 
 // The program's only window: a target folder, a check box and the button that
 // starts a conversion run, with the run's status below.
@@ -66,7 +67,7 @@ private:
     TDirListBox* DirListBox;
     QCheckBox* cbDeleteTempFiles;
     QPushButton* btnOpen;
-    QLabel* lblStatus;
+    TStatusLabel* lblStatus;
     QFileDialog* OpenDialog;
 
     const QString fRoutesFolder;

@@ -112,7 +112,7 @@ TEST_F(MainFormTest, ControlsCarryTheirTextsAndHints)
              Case{"cbDeleteTempFiles", "QCheckBox", u"Verwijder tijdelijke KML bestanden",
                   u"KML bestanden zijn ook te gebruiken in de Nautiva app voor Windows"},
              Case{"btnOpen", "QPushButton", u"Selecteer routes om te converteren", u""},
-             Case{"lblStatus", "QLabel", u"", u""},
+             Case{"lblStatus", "TStatusLabel", u"", u""},
          }) {
         SCOPED_TRACE(c.name);
         const QWidget* control = Control<QWidget>(c.name);
@@ -155,21 +155,39 @@ TEST_F(MainFormTest, ControlsStackTopDownAndTheFolderListTakesUpTheHeight)
     EXPECT_EQ(Control<QWidget>("btnOpen")->height(), 65);
 }
 
-// Run once per font set: every text shows whole, long status lines too,
-// and the window keeps its designed width.
+// Run once per font set: every text shows whole, status lines too, however
+// long their words; the status takes the height it needs from the folder
+// list, and the window keeps its size.
 TEST_F(MainFormTest, NoTextIsCutOffInTheFontAtHand)
 {
     fForm->show();
-    for (const QString& status :
-         {QString(), QStringLiteral("Route Route '28-sep-24 (14.05)' leeg en overgeslagen."),
-          QStringLiteral("Route laden: Vaarroute van de Biesbosch naar Dordrecht over de Nieuwe Merwede.rte")}) {
-        SCOPED_TRACE(status.toStdString());
-        Control<QLabel>("lblStatus")->setText(status);
+    QApplication::processEvents();
+    auto* status = Control<QLabel>("lblStatus");
+    const QWidget* list = Control<QWidget>("DirListBox");
+    const int sharedHeight = status->height() + list->height();
+    const QString longName = QString(232, u'R') + QStringLiteral(".rte");
+    for (const QString& text : {
+             QString(),
+             QStringLiteral("Route Route '28-sep-24 (14.05)' leeg en overgeslagen."),
+             QStringLiteral("Route laden: Vaarroute van de Biesbosch naar Dordrecht over de Nieuwe Merwede.rte"),
+             QStringLiteral("Route laden: ") + longName,
+             QStringLiteral("Exporteer route: ") + QString(232, u'W') + QStringLiteral(".kmz"),
+             QStringLiteral("Route ") + longName + QStringLiteral(" leeg en overgeslagen."),
+             QStringLiteral("Route Van de Biesbosch via de Nieuwe Merwede, de Oude Maas en het Spui naar het "
+                            "Haringvliet, terug over het Hollands Diep en de Amer leeg en overgeslagen."),
+             QStringLiteral("Route Eerste regel\nTweede regel leeg en overgeslagen."),
+             QStringLiteral("Klaar. Routes [1234/5678] geëxporteerd."),
+         }) {
+        SCOPED_TRACE(text.toStdString());
+        status->setText(text);
         QApplication::processEvents();
-        for (const char* name :
-             {"lblTop", "lblPathExplain", "lblDirectory", "cbDeleteTempFiles", "btnOpen", "lblStatus"})
+        EXPECT_EQ(status->text(), text);
+        EXPECT_EQ(WrappedTextCutOff(*status), QString());
+        for (const char* name : {"lblTop", "lblPathExplain", "lblDirectory", "cbDeleteTempFiles", "btnOpen"})
             EXPECT_EQ(TextCutOff(*Control<QWidget>(name)), QString()) << name;
-        EXPECT_EQ(fForm->width(), 420);
+        EXPECT_EQ(fForm->size(), QSize(420, 478));
+        EXPECT_EQ(status->height() + list->height(), sharedHeight);
+        EXPECT_EQ(status->geometry().bottom(), Control<QWidget>("pnlMain")->height() - 1);
     }
 }
 
