@@ -3,6 +3,8 @@
 
 #include "ConverterRun.h"
 
+#include "app/uConversionRun.h"
+
 #include "support/FileSizeLimit.h"
 #include "util/Error.h"
 
@@ -204,14 +206,24 @@ TEST_F(Converter, AnExistingArchiveIsReplacedAndTheUsersKmlLeftAlone)
               ReadFile(QDir(Target()).filePath(QStringLiteral("Haven.kml"))));
 }
 
-TEST_F(Converter, TheSecondOfTwoSameNamedRoutesWins)
+// Two route files with one archive name: the second archive replaces the
+// first, with a warning naming both files; the run goes on as ever.
+TEST_F(Converter, TheSecondOfTwoSameNamedRoutesWinsWithAWarning)
 {
     const QString first = WriteRoute(QStringLiteral("one/x.rte"), QStringLiteral("Een"), {kBiesbosch[0], kBiesbosch[1]});
     const QString second = WriteRoute(QStringLiteral("two/x.rte"), QStringLiteral("Twee"), kBiesbosch);
-    const Outcome run = Convert({QStringLiteral("--target"), Target(), first, second});
-    EXPECT_EQ(run.out.last(), QStringLiteral("Klaar. Routes [2/2] geëxporteerd."));
+    const QString third = WriteRoute(QStringLiteral("two/x.RTE"), QStringLiteral("Drie"), kBiesbosch);
     const QString kmz = QDir(Target()).filePath(QStringLiteral("x.kmz"));
-    EXPECT_TRUE(Unpacked(kmz).contains("<name>Twee ("));
+
+    const Outcome run = Convert({QStringLiteral("--target"), Target(), first, second, third});
+
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out.last(), QStringLiteral("Klaar. Routes [3/3] geëxporteerd."));
+    EXPECT_EQ(run.err, ReplacedArchiveWarning(kmz, first, second) + u'\n' + ReplacedArchiveWarning(kmz, second, third)
+                           + u'\n');
+    EXPECT_EQ(ReplacedArchiveWarning(kmz, first, second),
+              QStringLiteral("Archief \"%1\" van \"%2\" wordt vervangen door dat van \"%3\".").arg(kmz, first, second));
+    EXPECT_TRUE(Unpacked(kmz).contains("<name>Drie ("));
     EXPECT_EQ(ArchiveProblems(kmz, Line(kBiesbosch)), QString());
 }
 

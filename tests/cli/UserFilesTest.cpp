@@ -1,0 +1,258 @@
+// The user's files are safe: rte2kmz touches nothing the user did not name,
+// follows no link, takes every name as it is, accounts for every file it is
+// given and leaves no temporary file, also when it is interrupted or when the
+// folder cannot hold files without a name.
+
+#include "ConverterRun.h"
+
+#include "geo/uRouteLibrary.h"
+#include "support/ZipReader.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QThread>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <fstream>
+
+namespace {
+
+class UserFiles : public ConverterTestBase {
+protected:
+    QString Elsewhere(const char* name) const { return Path(QStringLiteral("elsewhere/")) + QLatin1String(name); }
+
+    // A link `out/name` to a file elsewhere that holds `bytes`.
+    void PlantLink(const QString& name, const char* target, const QByteArray& bytes) const
+    {
+        QDir().mkpath(Path(QStringLiteral("elsewhere")));
+        WriteFile(Elsewhere(target), bytes);
+        ASSERT_TRUE(QFile::link(Elsewhere(target), QDir(Target()).filePath(name)));
+    }
+
+    static bool IsLink(const QString& path) { return QFileInfo(path).isSymLink(); }
+};
+
+// An output replaces the entry of its name, a link too, and the file the
+// link pointed to stays as it was. A document that is not kept never
+// touches the entry of its name at all.
+TEST_F(UserFiles, NoLinkIsWrittenThrough)
+{
+    const QString route = WriteRoute(QStringLiteral("Amstel.rte"), QStringLiteral("Amstel"), kBiesbosch);
+    PlantLink(QStringLiteral("Amstel.kmz"), "archive", "someone's archive");
+    PlantLink(QStringLiteral("Amstel.kml"), "document", "someone's document");
+    const QString kmz = QDir(Target()).filePath(QStringLiteral("Amstel.kmz"));
+    const QString kml = QDir(Target()).filePath(QStringLiteral("Amstel.kml"));
+
+    EXPECT_EQ(RunConverter({QStringLiteral("--target"), Target(), route}).exitCode, 0);
+    EXPECT_FALSE(IsLink(kmz));
+    EXPECT_EQ(ArchiveProblems(kmz, Line(kBiesbosch)), QString());
+    EXPECT_TRUE(IsLink(kml)) << "the run's own document leaves the entry of its name alone";
+    EXPECT_EQ(ReadFile(Elsewhere("archive")), QByteArray("someone's archive"));
+    EXPECT_EQ(ReadFile(Elsewhere("document")), QByteArray("someone's document"));
+
+    EXPECT_EQ(RunConverter({QStringLiteral("--keep-kml"), QStringLiteral("--target"), Target(), route}).exitCode, 0);
+    EXPECT_FALSE(IsLink(kml));
+    EXPECT_EQ(Unpacked(kmz), ReadFile(kml));
+    EXPECT_EQ(ReadFile(Elsewhere("document")), QByteArray("someone's document"));
+    EXPECT_EQ(FolderEntries(Target()), (QStringList{QStringLiteral("Amstel.kml"), QStringLiteral("Amstel.kmz")}));
+}
+
+// In a shared folder with the sticky bit, a link another user planted under
+// the archive's name cannot be replaced by the run's user: the run ends with
+// the error, and neither the link nor the file it points to changes.
+TEST_F(UserFiles, ALinkPlantedInASharedFolderIsNeverWrittenThrough)
+{
+    const QStringList runAs = {QStringLiteral("setpriv"), QStringLiteral("--reuid=nobody"),
+                               QStringLiteral("--regid=nogroup"), QStringLiteral("--clear-groups")};
+    if (geteuid() != 0 || QStandardPaths::findExecutable(runAs.first()).isEmpty())
+        GTEST_SKIP() << "needs root to plant the link and setpriv to run as another user";
+    const QString route = WriteRoute(QStringLiteral("Amstel.rte"), QStringLiteral("Amstel"), kBiesbosch);
+    const QString shared = Path(QStringLiteral("shared"));
+    ASSERT_TRUE(QDir().mkpath(shared));
+    ASSERT_EQ(::chmod(QFile::encodeName(shared).constData(), 01777), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(fDir.path()).constData(), 0755), 0);
+    ASSERT_TRUE(QDir().mkpath(Path(QStringLiteral("home"))));
+    WriteFile(QStringLiteral("home/secret"), "root's own file");
+    const QString kmz = shared + QStringLiteral("/Amstel.kmz");
+    ASSERT_TRUE(QFile::link(Path(QStringLiteral("home/secret")), kmz));
+
+    const Outcome run = RunConverter({QStringLiteral("--target"), shared, route}, {}, runAs);
+
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, QStringLiteral("Cannot create file \"%1\". Operation not permitted.\n").arg(kmz));
+    EXPECT_TRUE(IsLink(kmz));
+    EXPECT_EQ(ReadFile(Path(QStringLiteral("home/secret"))), QByteArray("root's own file"));
+    EXPECT_EQ(FolderEntries(shared), QStringList{QStringLiteral("Amstel.kmz")});
+}
+
+// Names whose bytes are no text in the locale's encoding are refused, never
+// taken for another file that has the decoded name.
+TEST_F(UserFiles, ANameThatDoesNotDecodeIsRefusedNeverTakenForAnother)
+{
+    const QByteArray folder = QFile::encodeName(fDir.path());
+    std::ofstream(std::string(folder.constData()) + "/Haven\xff.rte") << "route A";
+    WriteRoute(QStringLiteral("Haven\uFFFD.rte"), QStringLiteral("B"), kBiesbosch);
+    // The shell turns the escapes into the very bytes.
+    const QStringList shell = {QStringLiteral("/bin/sh"), QStringLiteral("-c"),
+                               QStringLiteral(R"sh(exec "$0" --target "$(printf '%b' "$1")" "$(printf '%b' "$2")")sh")};
+
+    Outcome run = RunConverter({Target(), fDir.path() + QStringLiteral("/Haven\\377.rte")}, {}, shell);
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_EQ(run.err, QStringLiteral("rte2kmz: passed over \"%1/Haven\uFFFD.rte\": its name is not valid in this "
+                                      "locale; rename it\n")
+                           .arg(fDir.path()));
+    EXPECT_EQ(run.out, QStringList{QStringLiteral("Klaar. Routes [0/0] geëxporteerd.")});
+    EXPECT_EQ(TargetFiles(), QStringList());
+
+    run = RunConverter({Target() + QStringLiteral("\\377"), Path(QStringLiteral("Haven\uFFFD.rte"))}, {}, shell);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, QStringLiteral("rte2kmz: the target folder \"%1\uFFFD\": its name is not valid in this locale; "
+                                      "rename it\n")
+                           .arg(Target()));
+}
+
+// Qt's own options mean nothing to rte2kmz: after "--" such a word is a file.
+TEST_F(UserFiles, QtTakesNoOptionsOutOfTheArguments)
+{
+    const QString route = WriteRoute(QStringLiteral("-qmljsdebugger=port:9.rte"), QStringLiteral("Q"), kBiesbosch);
+    const Outcome run = RunConverter(
+        {QStringLiteral("--target"), Target(), QStringLiteral("--"), QStringLiteral("-qmljsdebugger=port:9.rte")},
+        [this](QProcess& process) { process.setWorkingDirectory(fDir.path()); });
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(TargetFiles(), QStringList{QStringLiteral("-qmljsdebugger=port:9.kmz")});
+    EXPECT_EQ(RunConverter({QStringLiteral("-qmljsdebugger=port:9"), route}).exitCode, 2);
+}
+
+TEST_F(UserFiles, OutputThatCannotBeWrittenEndsTheRun)
+{
+    const QString route = WriteRoute(QStringLiteral("Amstel.rte"), QStringLiteral("Amstel"), kBiesbosch);
+    const Outcome run = RunConverter({QStringLiteral("--target"), Target(), route}, [](QProcess& process) {
+        process.setStandardOutputFile(QStringLiteral("/dev/full"));
+    });
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, QStringLiteral("Cannot write to standard output. No space left on device.\n"));
+    EXPECT_EQ(TargetFiles(), QStringList());
+}
+
+// Two runs converting the same routes into one folder at once: each archive
+// is whole, and the user's document of the same name is left alone.
+TEST_F(UserFiles, TwoRunsIntoOneFolderAtOnce)
+{
+    QStringList routes;
+    for (int i = 0; i < 40; ++i)
+        routes << WriteRoute(QStringLiteral("r%1.rte").arg(i), QStringLiteral("R%1").arg(i), kBiesbosch);
+    WriteFile(QStringLiteral("out/r7.kml"), "the user's own");
+    const QStringList args = QStringList{QStringLiteral("--target"), Target()} + routes;
+    QProcess first;
+    QProcess second;
+    first.start(QStringLiteral(RTE2KMZ), args);
+    second.start(QStringLiteral(RTE2KMZ), args);
+    ASSERT_TRUE(first.waitForFinished(60000));
+    ASSERT_TRUE(second.waitForFinished(60000));
+    EXPECT_EQ(first.exitCode(), 0) << first.readAllStandardError().toStdString();
+    EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardError().toStdString();
+
+    QStringList expected{QStringLiteral("r7.kml")};
+    for (int i = 0; i < 40; ++i)
+        expected << QStringLiteral("r%1.kmz").arg(i);
+    expected.sort();
+    EXPECT_EQ(FolderEntries(Target()), expected);
+    for (int i = 0; i < 40; ++i) {
+        const QByteArray document = ReadSingleEntry(ReadFile(Path(QStringLiteral("out/r%1.kmz").arg(i)))).Content;
+        EXPECT_TRUE(document.endsWith("</kml>\r\n")) << i;
+    }
+    EXPECT_EQ(ReadFile(Path(QStringLiteral("out/r7.kml"))), QByteArray("the user's own"));
+}
+
+// Where the folder cannot make files without a name (as FAT or a network
+// share), the files get short temporary names of their own: a name near the
+// limit still fits, and an interrupt at any moment removes them. strace
+// refuses O_TMPFILE in the target folder.
+class UnnamedFilesRefused : public UserFiles {
+protected:
+    void SetUp() override
+    {
+        UserFiles::SetUp();
+        if (QStandardPaths::findExecutable(QStringLiteral("strace")).isEmpty()) {
+            if (qEnvironmentVariable("CI") == u"true")
+                FAIL() << "strace is missing";
+            GTEST_SKIP() << "strace is missing";
+        }
+    }
+
+    QStringList Strace() const
+    {
+        return {QStringLiteral("strace"), QStringLiteral("-f"), QStringLiteral("-o"), Path(QStringLiteral("trace")),
+                QStringLiteral("-P"), Target(), QStringLiteral("-e"), QStringLiteral("trace=openat"),
+                QStringLiteral("-e"), QStringLiteral("inject=openat:error=EOPNOTSUPP")};
+    }
+
+    bool Refused() const { return ReadFile(Path(QStringLiteral("trace"))).contains("EOPNOTSUPP"); }
+};
+
+TEST_F(UnnamedFilesRefused, ANameNearTheLimitStillFits)
+{
+    const QString name = QString(251, u'N');
+    const QString route = WriteRoute(name + QStringLiteral(".rte"), QStringLiteral("Lang"), kBiesbosch);
+    for (const QString& keep : {QString(), QStringLiteral("--keep-kml")}) {
+        QStringList args{QStringLiteral("--target"), Target(), route};
+        if (!keep.isEmpty())
+            args.prepend(keep);
+        const Outcome run = RunConverter(args, {}, Strace());
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        EXPECT_TRUE(Refused());
+        EXPECT_EQ(ArchiveProblems(QDir(Target()).filePath(name + QStringLiteral(".kmz")), Line(kBiesbosch)),
+                  QString());
+    }
+    EXPECT_EQ(FolderEntries(Target()), (QStringList{name + QStringLiteral(".kml"), name + QStringLiteral(".kmz")}));
+}
+
+TEST_F(UnnamedFilesRefused, AnInterruptAtAnyMomentLeavesNoTemporaryFile)
+{
+    TRoute big{QString()};
+    big.setCaption(QStringLiteral("Groot"));
+    for (int i = 0; i < 1000000; ++i)
+        big.Add(51.5 + i * 1e-7, 3.6 + i * 1e-7);
+    const QString route = Path(QStringLiteral("Groot.rte"));
+    ASSERT_TRUE(big.SaveToFile(route, 6, false));
+    WriteFile(QStringLiteral("out/Groot.kmz"), "an earlier archive");
+    WriteFile(QStringLiteral("out/Groot.kml"), "the user's own");
+    const QMap<QString, QByteArray> before = Contents(Target());
+
+    // The moments, in milliseconds after the start, and the signal sent.
+    const std::pair<int, int> interrupts[] = {{100, SIGINT},  {400, SIGTERM}, {800, SIGHUP},  {1200, SIGINT},
+                                              {1600, SIGTERM}, {2000, SIGHUP}, {2500, SIGINT}, {3200, SIGTERM}};
+    int interrupted = 0;
+    for (const auto& [after, signal] : interrupts) {
+        SCOPED_TRACE(testing::Message() << after << " ms, signal " << signal);
+        QProcess process;
+        process.start(Strace().first(), Strace().mid(1) + QStringList{QStringLiteral(RTE2KMZ), QStringLiteral("--target"),
+                                                                      Target(), route});
+        ASSERT_TRUE(process.waitForStarted());
+        QThread::msleep(after);
+        // The converter is strace's child; the signal goes to it.
+        const QByteArray children =
+            ReadFile(QStringLiteral("/proc/%1/task/%1/children").arg(process.processId())).trimmed();
+        if (!children.isEmpty() && ::kill(children.split(' ').first().toInt(), signal) == 0)
+            ++interrupted;
+        ASSERT_TRUE(process.waitForFinished(60000));
+
+        const QMap<QString, QByteArray> now = Contents(Target());
+        if (now != before) {
+            // Finished before the signal: the archive is whole, the user's document untouched.
+            EXPECT_EQ(now.keys(), before.keys());
+            EXPECT_EQ(now.value(QStringLiteral("Groot.kml")), before.value(QStringLiteral("Groot.kml")));
+            EXPECT_TRUE(ReadSingleEntry(now.value(QStringLiteral("Groot.kmz"))).Content.endsWith("</kml>\r\n"));
+            WriteFile(QStringLiteral("out/Groot.kmz"), "an earlier archive");
+        }
+    }
+    EXPECT_GE(interrupted, 4) << "most interrupts reach the conversion";
+    EXPECT_TRUE(Refused());
+}
+
+} // namespace
