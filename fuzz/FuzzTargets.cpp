@@ -15,6 +15,7 @@ constexpr std::array kTargets{
     TFuzzTarget{"kmz_writer", RunKmzWriter, KmzWriterSeeds},
     TFuzzTarget{"route", RunRoute, RouteSeeds},
     TFuzzTarget{"route_kmz", RunRouteKmz, RouteSeeds},
+    TFuzzTarget{"registry_export", RunRegistryExport, RegistryExportSeeds},
 };
 
 } // namespace

@@ -67,3 +67,5 @@ QList<QByteArray> KmzWriterSeeds();
 void RunRoute(QByteArrayView input);
 void RunRouteKmz(QByteArrayView input);
 QList<QByteArray> RouteSeeds();
+void RunRegistryExport(QByteArrayView input);
+QList<QByteArray> RegistryExportSeeds();

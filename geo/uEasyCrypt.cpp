@@ -4,7 +4,8 @@
 
 QByteArray ansi_str_code(QByteArrayView s, encdec mode)
 {
-    // The original counts positions in 16 bits.
+    // The file format's scrambling counts positions in 16 bits: a longer
+    // text has no scrambled form.
     if (s.size() > 65535)
         throw Error::RangeCheck();
     QByteArray result(s.size(), Qt::Uninitialized);

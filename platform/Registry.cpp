@@ -42,13 +42,6 @@ QHash<QString, QString> ReadCurrentUserTexts(const QString& keyPath, const QStri
 #include <QFileInfo>
 #include <QStandardPaths>
 
-namespace {
-
-// Far more than a key's few values; a larger file is not a registry stand-in.
-constexpr qint64 kMaxStandInSize = 16 * 1024 * 1024;
-
-} // namespace
-
 QString RegistryStandInFile()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
@@ -59,9 +52,9 @@ QHash<QString, QString> ReadCurrentUserTexts(const QString& keyPath, const QStri
 {
     // Only a regular file: a pipe or device there would block or never end.
     QFile file(RegistryStandInFile());
-    if (!QFileInfo(file).isFile() || file.size() > kMaxStandInSize || !file.open(QIODevice::ReadOnly))
+    if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly))
         return {};
-    return TextsInRegistryExport(file.read(kMaxStandInSize), QStringLiteral("HKEY_CURRENT_USER\\") + keyPath, names);
+    return TextsInRegistryExport(file, QStringLiteral("HKEY_CURRENT_USER\\") + keyPath, names);
 }
 
 #endif

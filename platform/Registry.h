@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QIODevice>
 #include <QString>
 #include <QStringList>
 
@@ -25,3 +26,11 @@ QString RegistryStandInFile();
 // "HKEY_CURRENT_USER\Software\Maker\Product") in the contents of a registry
 // export file. Key and value names compare without regard to case.
 QHash<QString, QString> TextsInRegistryExport(const QByteArray& file, const QString& key, const QStringList& names);
+
+// Far more than a key's few values: a larger file is no registry stand-in.
+constexpr qint64 kMaxRegistryExportSize = 16 * 1024 * 1024;
+
+// The same, read from a device open for reading up to its end: nothing when it
+// holds more than `maxSize` bytes, of which it reads no more than one beyond.
+QHash<QString, QString> TextsInRegistryExport(QIODevice& device, const QString& key, const QStringList& names,
+                                              qint64 maxSize = kMaxRegistryExportSize);

@@ -2,6 +2,7 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -142,4 +143,23 @@ QHash<QString, QString> TextsInRegistryExport(const QByteArray& file, const QStr
             result.insert(name, *found);
     }
     return result;
+}
+
+QHash<QString, QString> TextsInRegistryExport(QIODevice& device, const QString& key, const QStringList& names,
+                                              qint64 maxSize)
+{
+    // Piece by piece, so that memory follows what the device holds rather
+    // than the limit; one byte beyond the limit tells a file that is too large.
+    constexpr qint64 kPieceSize = 64 * 1024;
+    QByteArray file;
+    for (qint64 room = maxSize + 1; room > 0;) {
+        const QByteArray piece = device.read(std::min(room, kPieceSize));
+        if (piece.isEmpty())
+            break;
+        file += piece;
+        room -= piece.size();
+    }
+    if (file.size() > maxSize)
+        return {};
+    return TextsInRegistryExport(file, key, names);
 }

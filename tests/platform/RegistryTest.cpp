@@ -1,6 +1,8 @@
 #include "platform/Registry.h"
 #include "support/TestSupport.h"
 
+#include <QBuffer>
+#include <QDir>
 #include <QStringEncoder>
 
 #include <gtest/gtest.h>
@@ -143,6 +145,36 @@ TEST(RegistryExport, DamagedFilesAreSurvived)
             Texts(damaged);
         }
     }
+}
+
+// The limit holds on any device, and on the stand-in file at its real size.
+TEST(RegistryExport, FileLargerThanTheLimitGivesNothing)
+{
+    const QByteArray file = "Windows Registry Editor Version 5.00\n"
+                            "[HKEY_CURRENT_USER\\Software\\Ostrelon\\Nautiva]\n\"DatabaseDir\"=\"D\"\n";
+    const QHash<QString, QString> expected = {{QStringLiteral("DatabaseDir"), QStringLiteral("D")}};
+    const QHash<QString, QString> nothing;
+    for (const qint64 maxSize : {file.size(), file.size() - 1}) {
+        QByteArray data = file;
+        QBuffer buffer(&data);
+        ASSERT_TRUE(buffer.open(QIODevice::ReadOnly));
+        EXPECT_EQ(TextsInRegistryExport(buffer, kKey, kNames, maxSize),
+                  maxSize == file.size() ? expected : nothing)
+            << maxSize;
+    }
+
+#ifndef Q_OS_WIN
+    const TempFolder config;
+    const EnvironmentScope scope("XDG_CONFIG_HOME", config.Path(QStringLiteral("config")));
+    ASSERT_TRUE(QDir().mkpath(config.Path(QStringLiteral("config/Ostrelon"))));
+    const QByteArray comment = "; " + QByteArray(kMaxRegistryExportSize - file.size() - 2, 'x');
+    for (const QByteArray& padding : {comment, comment + 'x'}) {
+        WriteFile(RegistryStandInFile(), file + padding);
+        EXPECT_EQ(ReadCurrentUserTexts(QStringLiteral("Software\\Ostrelon\\Nautiva\\"), kNames),
+                  padding == comment ? expected : nothing)
+            << padding.size();
+    }
+#endif
 }
 
 } // namespace
