@@ -3,6 +3,7 @@
 #include "environment/uDlgErrorOnStart.h"
 #include "environment/uNautivaControl.h"
 #include "geo/uGeoObjects.h"
+#include "platform/AtomicFile.h"
 #include "platform/DateTime.h"
 #include "util/uSharedSettings.h"
 
@@ -19,6 +20,7 @@ int Main(int argc, char* argv[])
     InitGeoFormatSettings();
     InitSharedSettings();
     LoadTimeZone();
+    CleanUpOnSignals();
 
     QApplication application(argc, argv);
     QApplication::setApplicationDisplayName(TMainForm::Title());

@@ -10,7 +10,7 @@ packages=(
   tzdata locales fonts-dejavu-core fonts-liberation2 fonts-comfortaa
   qt6-translations-l10n
   python3 unzip p7zip-full libarchive-tools gdal-bin libxml2-utils util-linux
-  valgrind
+  valgrind strace
   clang-14 libclang-rt-14-dev
 )
 missing=()

@@ -137,6 +137,11 @@ TEST_F(UserFiles, OutputThatCannotBeWrittenEndsTheRun)
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err, QStringLiteral("Cannot write to standard output. No space left on device.\n"));
     EXPECT_EQ(TargetFiles(), QStringList());
+
+    // A line about a file passed over that cannot be written is no success either.
+    const Outcome unreported = RunConverter({QStringLiteral("--target"), Target(), Path(QStringLiteral("typo.rte"))},
+                                           [](QProcess& process) { process.setStandardErrorFile(QStringLiteral("/dev/full")); });
+    EXPECT_EQ(unreported.exitCode, 1);
 }
 
 // Two runs converting the same routes into one folder at once: each archive
