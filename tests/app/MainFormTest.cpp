@@ -38,6 +38,26 @@
 
 namespace {
 
+// What a message box showed.
+struct ShownBox {
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QString title;
+    QString text;
+    QMessageBox::StandardButtons buttons;
+    Qt::TextFormat format = Qt::AutoText;
+};
+
+// Records the next message box and accepts it as soon as it is shown.
+void AcceptMessageBox(ShownBox& shown)
+{
+    QTimer::singleShot(0, [&shown] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        shown = {box->icon(), box->windowTitle(), box->text(), box->standardButtons(), box->textFormat()};
+        box->accept();
+    });
+}
+
 // A window in a home folder of its own, with the user's Documents folder
 // missing unless a test makes one, and the error box recorded.
 class MainFormTest : public testing::Test {
@@ -538,26 +558,16 @@ TEST_F(MainFormTest, TheErrorBoxIsAStopMessageWithTheProgramsTitle)
     form->SetConversion([](const QStringList&, TConversionHost&) -> int {
         throw Error::CannotOpenFile(QStringLiteral("Haven.rte"), QStringLiteral("Sharing violation"));
     });
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QString title;
-    QString text;
-    QMessageBox::StandardButtons buttons;
-    QTimer::singleShot(0, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        ASSERT_NE(box, nullptr);
-        icon = box->icon();
-        title = box->windowTitle();
-        text = box->text();
-        buttons = box->standardButtons();
-        box->accept();
-    });
+    ShownBox shown;
+    AcceptMessageBox(shown);
 
     form->btnOpenClick();
 
-    EXPECT_EQ(icon, QMessageBox::Critical);
-    EXPECT_EQ(title, QStringLiteral("Nautiva Route Conversie"));
-    EXPECT_EQ(text, QStringLiteral("Cannot open file \"Haven.rte\". Sharing violation."));
-    EXPECT_EQ(buttons, QMessageBox::Ok);
+    EXPECT_EQ(shown.icon, QMessageBox::Critical);
+    EXPECT_EQ(shown.title, QStringLiteral("Nautiva Route Conversie"));
+    EXPECT_EQ(shown.text, QStringLiteral("Cannot open file \"Haven.rte\". Sharing violation."));
+    EXPECT_EQ(shown.buttons, QMessageBox::Ok);
+    EXPECT_EQ(shown.format, Qt::PlainText);
 }
 
 TEST_F(MainFormRunTest, ARunWithDamagedRoutesListsThemInOneWarningBoxAfterItsClosingText)
@@ -603,28 +613,18 @@ TEST_F(MainFormTest, TheWarningBoxListsTheWarningsInDutch)
         host.Warn(QStringLiteral("Route \"<b>.rte\" is beschadigd: 0 van de 9 waypoints overgenomen."));
         return 1;
     });
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QString title;
-    QString text;
-    Qt::TextFormat format = Qt::AutoText;
-    QTimer::singleShot(0, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        ASSERT_NE(box, nullptr);
-        icon = box->icon();
-        title = box->windowTitle();
-        text = box->text();
-        format = box->textFormat();
-        box->accept();
-    });
+    ShownBox shown;
+    AcceptMessageBox(shown);
 
     form->btnOpenClick();
 
-    EXPECT_EQ(icon, QMessageBox::Warning);
-    EXPECT_EQ(title, QStringLiteral("Nautiva Route Conversie"));
-    EXPECT_EQ(text, QStringLiteral("Van deze routes was niet alles leesbaar; wat leesbaar was is geëxporteerd.\n\n"
+    EXPECT_EQ(shown.icon, QMessageBox::Warning);
+    EXPECT_EQ(shown.title, QStringLiteral("Nautiva Route Conversie"));
+    EXPECT_EQ(shown.buttons, QMessageBox::Ok);
+    EXPECT_EQ(shown.text, QStringLiteral("Van deze routes was niet alles leesbaar; wat leesbaar was is geëxporteerd.\n\n"
                                    "Route \"a.rte\" is beschadigd: 1 van de 2 waypoints overgenomen.\n"
                                    "Route \"<b>.rte\" is beschadigd: 0 van de 9 waypoints overgenomen."));
-    EXPECT_EQ(format, Qt::PlainText);
+    EXPECT_EQ(shown.format, Qt::PlainText);
 }
 
 TEST_F(MainFormTest, TheStatusLabelShowsACaptionAsItIsNeverAsMarkup)
