@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QElapsedTimer>
 #include <QThread>
 
 #include <sys/stat.h>
@@ -229,23 +230,38 @@ TEST_F(UnnamedFilesRefused, AnInterruptAtAnyMomentLeavesNoTemporaryFile)
     WriteFile(QStringLiteral("out/Groot.kml"), "the user's own");
     const QMap<QString, QByteArray> before = Contents(Target());
 
-    // The moments, in milliseconds after the start, and the signal sent.
-    const std::pair<int, int> interrupts[] = {{100, SIGINT},  {400, SIGTERM}, {800, SIGHUP},  {1200, SIGINT},
-                                              {1600, SIGTERM}, {2000, SIGHUP}, {2500, SIGINT}, {3200, SIGTERM}};
+    const QStringList command =
+        Strace() + QStringList{QStringLiteral(RTE2KMZ), QStringLiteral("--target"), Target(), route};
+    // The moments are fractions of a whole run's time, which varies with the
+    // machine and its load.
+    QElapsedTimer clock;
+    clock.start();
+    {
+        QProcess whole;
+        whole.start(command.first(), command.mid(1));
+        ASSERT_TRUE(whole.waitForFinished(120000));
+        ASSERT_EQ(whole.exitCode(), 0) << whole.readAllStandardError().toStdString();
+    }
+    const qint64 wholeRun = clock.elapsed();
+    EXPECT_TRUE(Refused());
+    WriteFile(QStringLiteral("out/Groot.kmz"), "an earlier archive");
+
+    const int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
     int interrupted = 0;
-    for (const auto& [after, signal] : interrupts) {
-        SCOPED_TRACE(testing::Message() << after << " ms, signal " << signal);
+    for (int moment = 0; moment < 9; ++moment) {
+        const int signal = kSignals[moment % 3];
+        const qint64 after = wholeRun * (moment + 1) / 10;
+        SCOPED_TRACE(testing::Message() << after << " ms of " << wholeRun << ", signal " << signal);
         QProcess process;
-        process.start(Strace().first(), Strace().mid(1) + QStringList{QStringLiteral(RTE2KMZ), QStringLiteral("--target"),
-                                                                      Target(), route});
+        process.start(command.first(), command.mid(1));
         ASSERT_TRUE(process.waitForStarted());
-        QThread::msleep(after);
+        QThread::msleep(static_cast<unsigned long>(after));
         // The converter is strace's child; the signal goes to it.
         const QByteArray children =
             ReadFile(QStringLiteral("/proc/%1/task/%1/children").arg(process.processId())).trimmed();
         if (!children.isEmpty() && ::kill(children.split(' ').first().toInt(), signal) == 0)
             ++interrupted;
-        ASSERT_TRUE(process.waitForFinished(60000));
+        ASSERT_TRUE(process.waitForFinished(120000));
 
         const QMap<QString, QByteArray> now = Contents(Target());
         if (now != before) {
@@ -256,8 +272,7 @@ TEST_F(UnnamedFilesRefused, AnInterruptAtAnyMomentLeavesNoTemporaryFile)
             WriteFile(QStringLiteral("out/Groot.kmz"), "an earlier archive");
         }
     }
-    EXPECT_GE(interrupted, 4) << "most interrupts reach the conversion";
-    EXPECT_TRUE(Refused());
+    EXPECT_GE(interrupted, 3) << "interrupts reach the conversion";
 }
 
 } // namespace
