@@ -1,5 +1,6 @@
 #include "export/uTRouteHelper.h"
 
+#include "export/uXmlText.h"
 #include "geo/uGeoObjects.h"
 #include "platform/DateTime.h"
 #include "platform/FormatSettings.h"
@@ -83,39 +84,6 @@ void Replace(std::vector<Piece>& pieces, const QString& placeholder, const Piece
     pieces = std::move(result);
 }
 
-bool IsXmlChar(char32_t c)
-{
-    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD)
-           || (c >= 0x10000 && c <= 0x10FFFF);
-}
-
-// The name as element text: reserved characters escaped, and characters XML
-// cannot carry at all (control characters from a damaged file, lone
-// surrogates) replaced.
-QString XmlText(const QString& name)
-{
-    QString text;
-    text.reserve(name.size());
-    for (qsizetype i = 0; i < name.size(); ++i) {
-        const QChar c = name.at(i);
-        if (c.isHighSurrogate() && i + 1 < name.size() && name.at(i + 1).isLowSurrogate()) {
-            text += c;
-            text += name.at(++i);
-        } else if (c == u'&') {
-            text += QStringLiteral("&amp;");
-        } else if (c == u'<') {
-            text += QStringLiteral("&lt;");
-        } else if (c == u'>') {
-            text += QStringLiteral("&gt;");
-        } else if (c.isSurrogate() || !IsXmlChar(c.unicode())) {
-            text += QChar(QChar::ReplacementCharacter);
-        } else {
-            text += c;
-        }
-    }
-    return text;
-}
-
 // The UTC offset, in seconds, that a local wall-clock time (given as if it
 // were UTC) was read with.
 int OffsetOfLocalTime(const QTimeZone& zone, qint64 wallMsecs)
@@ -190,14 +158,19 @@ void ForEachCoordinatesLine(const TGeoList& route, Write&& write)
 
 namespace TRouteHelper {
 
-qint64 UnixSeconds(double localDateTime)
+std::optional<qint64> UtcSeconds(double localDateTime)
 {
     const QDateTime wall(DateOf(localDateTime), TimeOf(localDateTime), QTimeZone::utc());
     if (!wall.isValid())
-        return 0; // a damaged time stamp names no instant
+        return std::nullopt;
     const qint64 wallMsecs = wall.toMSecsSinceEpoch();
     const qint64 utcMsecs = wallMsecs - qint64(OffsetOfLocalTime(QTimeZone::systemTimeZone(), wallMsecs)) * 1000;
     return utcMsecs / 1000; // towards zero: the whole seconds from 1970 on either side
+}
+
+qint64 UnixSeconds(double localDateTime)
+{
+    return UtcSeconds(localDateTime).value_or(0);
 }
 
 QString KMLCoordinatesStr(const TGeoList& route)

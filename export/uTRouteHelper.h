@@ -3,6 +3,8 @@
 #include <QIODevice>
 #include <QString>
 
+#include <optional>
+
 class TGeoList;
 
 // The URI of the product's own KML elements (prefix "kovaltnv"), the same in
@@ -33,7 +35,11 @@ QString KMLCoordinatesStr(const TGeoList& route);
 
 // The creation time (local wall-clock time) as seconds since 1970-01-01 UTC.
 // A time that occurs twice, or not at all, in the hour around a change of
-// daylight saving time is read with the zone's standard offset.
+// daylight saving time is read with the zone's standard offset. None for a
+// damaged time stamp, which names no instant.
+std::optional<qint64> UtcSeconds(double localDateTime);
+
+// UtcSeconds, 0 for a damaged time stamp.
 qint64 UnixSeconds(double localDateTime);
 
 } // namespace TRouteHelper
