@@ -2,9 +2,10 @@
 // waypoints and raises nothing but read errors; what was read survives our
 // own writer. And the whole conversion of those bytes in memory: the KML
 // document is well-formed, runs through every waypoint, and its archive
-// holds exactly its bytes.
+// holds exactly its bytes; the GPX document is well-formed too.
 #include "fuzz/FuzzTargets.h"
 
+#include "export/uGpxWriter.h"
 #include "export/uKMZWriter.h"
 #include "export/uTRouteHelper.h"
 #include "geo/uRouteLibrary.h"
@@ -17,6 +18,7 @@
 #include <algorithm>
 #include <bit>
 #include <climits>
+#include <utility>
 
 namespace {
 
@@ -90,6 +92,27 @@ void RequireWellFormedDocument(const QByteArray& document, const TRoute& route)
     Require(name == NameAsRead(route.Caption()), "the route's name reads back from the document");
 }
 
+// The GPX document: well-formed, one route point per waypoint kept, the
+// route's name as the first name.
+void RequireWellFormedGpx(const QByteArray& document, const TRoute& route, int leftOut)
+{
+    QXmlStreamReader reader(document);
+    int points = 0;
+    QString name;
+    bool named = false;
+    while (reader.readNext() != QXmlStreamReader::Invalid && !reader.atEnd()) {
+        if (!reader.isStartElement())
+            continue;
+        if (reader.name() == u"rtept")
+            ++points;
+        else if (reader.name() == u"name" && !std::exchange(named, true))
+            name = reader.readElementText();
+    }
+    Require(!reader.hasError(), "the GPX document is well-formed XML");
+    Require(leftOut >= 0 && points == route.Count() - leftOut, "one route point per waypoint kept");
+    Require(name == NameAsRead(route.Caption()), "the route's name reads back from the GPX document");
+}
+
 } // namespace
 
 void RunRoute(QByteArrayView input)
@@ -118,6 +141,11 @@ void RunRouteKmz(QByteArrayView input)
     const QByteArray document = kml.data();
     Require(document == WholeDocument(route), "the streamed document is the whole text with CR LF line ends");
     RequireWellFormedDocument(document, route);
+
+    QBuffer gpx;
+    gpx.open(QIODevice::WriteOnly);
+    const int leftOut = WriteGpx(route, gpx);
+    RequireWellFormedGpx(gpx.data(), route, leftOut);
 
     const TDosDateTime stamp{0x74BD, 0x5267};
     const QString name = QStringLiteral("Haven.kml");
