@@ -45,6 +45,7 @@ public:
 
     QString TargetFolder() const override { return fForm.DirListBox->Directory(); }
     bool DeleteTempFiles() const override { return fForm.cbDeleteTempFiles->isChecked(); }
+    bool MakeGpx() const override { return fForm.cbMakeGpx->isChecked(); }
     void ShowStatus(const QString& text) override
     {
         fForm.lblStatus->setText(text);
@@ -70,6 +71,7 @@ TMainForm::TMainForm(const QString& routesFolder, QWidget* parent)
       lblDirectory(new QLabel(pnlMain)),
       DirListBox(new TDirListBox(pnlMain)),
       cbDeleteTempFiles(new QCheckBox(pnlMain)),
+      cbMakeGpx(new QCheckBox(pnlMain)),
       btnOpen(new QPushButton(pnlMain)),
       lblStatus(new TStatusLabel(pnlMain)),
       OpenDialog(new QFileDialog(this)),
@@ -117,6 +119,9 @@ TMainForm::TMainForm(const QString& routesFolder, QWidget* parent)
     cbDeleteTempFiles->setToolTip(QStringLiteral("KML bestanden zijn ook te gebruiken in de Nautiva app voor Windows"));
     cbDeleteTempFiles->setChecked(true);
 
+    cbMakeGpx->setObjectName(QStringLiteral("cbMakeGpx"));
+    cbMakeGpx->setText(QStringLiteral("Maak ook een GPX bestand van elke route"));
+
     btnOpen->setObjectName(QStringLiteral("btnOpen"));
     btnOpen->setText(QStringLiteral("Selecteer routes om te converteren"));
     btnOpen->setFixedHeight(65);
@@ -135,6 +140,7 @@ TMainForm::TMainForm(const QString& routesFolder, QWidget* parent)
     panelLayout->addWidget(lblDirectory);
     panelLayout->addWidget(DirListBox, 1);
     panelLayout->addWidget(cbDeleteTempFiles);
+    panelLayout->addWidget(cbMakeGpx);
     panelLayout->addWidget(btnOpen);
     panelLayout->addWidget(lblStatus);
 
@@ -146,6 +152,7 @@ TMainForm::TMainForm(const QString& routesFolder, QWidget* parent)
 
     setTabOrder(btnOpen, DirListBox);
     setTabOrder(DirListBox, cbDeleteTempFiles);
+    setTabOrder(cbDeleteTempFiles, cbMakeGpx);
     btnOpen->setFocus();
 
     OpenDialog->setObjectName(QStringLiteral("OpenDialog"));
@@ -171,7 +178,9 @@ TMainForm::TMainForm(const QString& routesFolder, QWidget* parent)
             completer->popup()->hide();
     });
 
-    resize(420, 478);
+    // The designed 420 × 478, taller by the GPX box and its spacing, so the
+    // folder list keeps its height.
+    resize(420, 478 + panelLayout->spacing() + cbMakeGpx->sizeHint().height());
     setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), screen()->availableGeometry()));
 
     FormCreate();

@@ -16,7 +16,7 @@ class QPushButton;
 class TDirListBox;
 class TStatusLabel;
 
-// The program's only window: a target folder, a check box and the button that
+// The program's only window: a target folder, two check boxes and the button that
 // starts a conversion run, with the run's status below.
 class TMainForm : public QWidget {
     Q_OBJECT
@@ -66,6 +66,7 @@ private:
     QLabel* lblDirectory;
     TDirListBox* DirListBox;
     QCheckBox* cbDeleteTempFiles;
+    QCheckBox* cbMakeGpx;
     QPushButton* btnOpen;
     TStatusLabel* lblStatus;
     QFileDialog* OpenDialog;

@@ -1,5 +1,6 @@
 #include "app/uConversionRun.h"
 
+#include "export/uGpxWriter.h"
 #include "export/uKMZWriter.h"
 #include "export/uTRouteHelper.h"
 #include "geo/uRouteLibrary.h"
@@ -70,6 +71,19 @@ void Export(const TRoute& route, const QString& kmlPath, const QString& kmzPath,
     }
 }
 
+// Writes the route's GPX document and returns the number of waypoints it
+// leaves out. Like the archive, it takes its name only when whole.
+int ExportGpx(const TRoute& route, const QString& gpxPath)
+{
+    try {
+        int leftOut = 0;
+        WriteSafeFile(gpxPath, [&](QIODevice& file) { leftOut = WriteGpx(route, file); });
+        return leftOut;
+    } catch (const std::bad_alloc&) {
+        throw Error::OutOfMemory(gpxPath, false);
+    }
+}
+
 // Why the file is passed over before it is loaded; none when it is not.
 std::optional<TPassOver> PassOverReason(const QString& path, const QString& extension)
 {
@@ -114,6 +128,11 @@ int ConvertRoutes(const QStringList& files, TConversionHost& host)
         if (const auto earlier = archivesMade.find(fExportFilename); earlier != archivesMade.end())
             host.Warn(ReplacedArchiveWarning(fExportFilename, earlier->second, fImportFilename));
         Export(aRoute, fTempFilename, fExportFilename, !host.DeleteTempFiles());
+        if (host.MakeGpx()) {
+            const QString gpxPath = InFolder(targetFolder, ChangeFileExt(importName, QStringLiteral(".gpx")));
+            if (const int leftOut = ExportGpx(aRoute, gpxPath))
+                host.Warn(GpxLeftOutWarning(fImportFilename, leftOut));
+        }
         archivesMade.insert_or_assign(fExportFilename, fImportFilename);
         host.ShowStatus(QStringLiteral("Exporteer route: ") + VisibleText(ExtractFileName(fExportFilename)));
         host.Pause(10);
@@ -129,6 +148,14 @@ QString DamageWarning(const QString& path, qsizetype kept, qint64 claimed)
     if (claimed < 0)
         return route + QStringLiteral("%1 waypoints overgenomen; het aantal in het bestand is onleesbaar.").arg(kept);
     return route + QStringLiteral("%1 van de %2 waypoints overgenomen.").arg(kept).arg(claimed);
+}
+
+QString GpxLeftOutWarning(const QString& path, int leftOut)
+{
+    const QString route = QStringLiteral("Route \"%1\": ").arg(VisibleText(path));
+    if (leftOut == 1)
+        return route + QStringLiteral("1 waypoint zonder geldige positie is niet in het GPX bestand opgenomen.");
+    return route + QStringLiteral("%1 waypoints zonder geldige positie zijn niet in het GPX bestand opgenomen.").arg(leftOut);
 }
 
 QString ReplacedArchiveWarning(const QString& archive, const QString& earlier, const QString& later)

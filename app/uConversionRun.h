@@ -12,19 +12,23 @@ enum class TPassOver {
 };
 
 // What a front end gives the conversion run: where to write, whether to keep
-// the .kml files, where to show progress and warnings and how to pause. The
-// run asks for the target folder and the check box anew for every file, so a
-// change made during a run applies to the files that follow.
+// the .kml files and to write .gpx files, where to show progress and warnings
+// and how to pause. The run asks for the target folder and the check boxes
+// anew for every file, so a change made during a run applies to the files
+// that follow.
 class TConversionHost {
 public:
     virtual ~TConversionHost() = default;
     virtual QString TargetFolder() const = 0;
     virtual bool DeleteTempFiles() const = 0;
+    // Whether a GPX document goes beside each archive.
+    virtual bool MakeGpx() const = 0;
     // Shows a status text, one line without control characters, and lets the
     // front end handle pending events.
     virtual void ShowStatus(const QString& text) = 0;
-    // Tells of a damaged route file whose readable part was converted, or of
-    // an archive of this run that a later file replaces.
+    // Tells of a damaged route file whose readable part was converted, of
+    // waypoints left out of a GPX document, or of an archive of this run
+    // that a later file replaces.
     virtual void Warn(const QString& text) = 0;
     // Tells of a chosen file that did not become an archive for a reason of
     // its own; an empty route is no such file.
@@ -33,10 +37,12 @@ public:
 };
 
 // Converts the chosen .rte files, in order, into .kmz archives in the host's
-// target folder and returns the number exported. An error (Error) ends the run
+// target folder, each followed by its .gpx when the host asks for one, and
+// returns the number exported. An error (Error) ends the run
 // at once; the status keeps its last text. Memory that runs out is such an
-// error too (TErrorKind::ekOutOfMemory, naming the file), and the route in
-// hand leaves no file behind. A .kml that is not kept never takes a name, so
+// error too (TErrorKind::ekOutOfMemory, naming the file), and the file in
+// hand is left as it was; a .gpx that fails so leaves its archive, which is
+// whole, behind. A .kml that is not kept never takes a name, so
 // a file of that name is never touched.
 int ConvertRoutes(const QStringList& files, TConversionHost& host);
 
@@ -44,6 +50,10 @@ int ConvertRoutes(const QStringList& files, TConversionHost& host);
 // not be read: how many waypoints were kept of how many the file claims
 // (claimed is -1 when the damage came before the count).
 QString DamageWarning(const QString& path, qsizetype kept, qint64 claimed);
+
+// The warning for waypoints without a valid position, left out of the route
+// file's GPX document.
+QString GpxLeftOutWarning(const QString& path, int leftOut);
 
 // The warning for an archive of this run that a later route file replaces.
 QString ReplacedArchiveWarning(const QString& archive, const QString& earlier, const QString& later);

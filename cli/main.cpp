@@ -20,13 +20,14 @@
 
 namespace {
 
-const char kUsage[] = "Usage: rte2kmz [--keep-kml] [--target DIR] FILE...\n";
+const char kUsage[] = "Usage: rte2kmz [--keep-kml] [--gpx] [--target DIR] FILE...\n";
 
 const char kHelp[] =
     "Converts route files (.rte) into KMZ archives, one per route with waypoints.\n"
     "\n"
     "  --target DIR  write the archives into DIR (default: the current folder)\n"
     "  --keep-kml    keep the .kml document beside each archive\n"
+    "  --gpx         write a GPX 1.1 file NAME.gpx beside each archive NAME.kmz\n"
     "  --help        show this text\n"
     "  --version     show the version\n"
     "\n"
@@ -34,8 +35,9 @@ const char kHelp[] =
     "extension than .rte, is no route file or whose name is not valid in this\n"
     "locale is passed over with a line on standard error. A damaged route file is\n"
     "converted as far as it can be read, with a warning on standard error that\n"
-    "gives the waypoints kept and the waypoints claimed. Control characters in a\n"
-    "status line are shown as <U+XXXX>.\n"
+    "gives the waypoints kept and the waypoints claimed. A waypoint without a valid\n"
+    "position is left out of the .gpx file, with a warning on standard error.\n"
+    "Control characters in a status line are shown as <U+XXXX>.\n"
     "\n"
     "Exit status:\n"
     "  0  every named file was converted, or was a route without waypoints\n"
@@ -86,10 +88,14 @@ void ReportPassedOver(const QString& shownName, const QString& reason)
 
 class ConsoleHost : public TConversionHost {
 public:
-    ConsoleHost(QString targetFolder, bool keepKml) : fTargetFolder(std::move(targetFolder)), fKeepKml(keepKml) {}
+    ConsoleHost(QString targetFolder, bool keepKml, bool makeGpx)
+        : fTargetFolder(std::move(targetFolder)), fKeepKml(keepKml), fMakeGpx(makeGpx)
+    {
+    }
 
     QString TargetFolder() const override { return fTargetFolder; }
     bool DeleteTempFiles() const override { return !fKeepKml; }
+    bool MakeGpx() const override { return fMakeGpx; }
     void ShowStatus(const QString& text) override { PrintOrFail(stdout, text + u'\n'); }
     void Warn(const QString& text) override { PrintOrFail(stderr, text + u'\n'); }
     void PassedOver(const QString& path, TPassOver reason) override
@@ -104,6 +110,7 @@ public:
 private:
     QString fTargetFolder;
     bool fKeepKml;
+    bool fMakeGpx;
 };
 
 // A name from the command line, taken only when its bytes come back from it
@@ -120,6 +127,7 @@ const QString kInvalidName = QStringLiteral("its name is not valid in this local
 
 struct Options {
     bool keepKml = false;
+    bool makeGpx = false;
     QString target = QDir::currentPath();
     QStringList files;
     QStringList invalidNames; // as well as they can be shown
@@ -165,6 +173,8 @@ int Main(int argc, char* argv[])
             return Print(stdout, QStringLiteral("rte2kmz %1\n").arg(QCoreApplication::applicationVersion())) ? 0 : 1;
         } else if (arg == "--keep-kml") {
             options.keepKml = true;
+        } else if (arg == "--gpx") {
+            options.makeGpx = true;
         } else if (arg == "--target" || arg.startsWith("--target=")) {
             QByteArray dir;
             if (arg == "--target") {
@@ -196,7 +206,7 @@ int Main(int argc, char* argv[])
 
     for (const QString& name : options.invalidNames)
         ReportPassedOver(name, kInvalidName);
-    ConsoleHost host(options.target, options.keepKml);
+    ConsoleHost host(options.target, options.keepKml, options.makeGpx);
     ConvertRoutes(options.files, host);
     return host.PassedOverCount + options.invalidNames.size() > 0 ? kPassedOver : 0;
 }

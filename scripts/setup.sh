@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev libgl-dev zlib1g-dev libgtest-dev libbenchmark-dev
   tzdata locales fonts-dejavu-core fonts-liberation2 fonts-comfortaa
   qt6-translations-l10n
-  python3 unzip p7zip-full libarchive-tools gdal-bin libxml2-utils util-linux
+  python3 unzip p7zip-full libarchive-tools gdal-bin libxml2-utils gpsbabel util-linux
   valgrind strace
   clang-14 libclang-rt-14-dev
 )

@@ -55,6 +55,7 @@ public:
 
     QString TargetFolder() const override { return fFolder; }
     bool DeleteTempFiles() const override { return true; }
+    bool MakeGpx() const override { return false; }
     void ShowStatus(const QString& text) override { Statuses << text; }
     void Warn(const QString& text) override { Warnings << text; }
     void PassedOver(const QString& path, TPassOver reason) override

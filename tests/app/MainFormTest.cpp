@@ -83,6 +83,9 @@ protected:
 
     QString Status() const { return Control<QLabel>("lblStatus")->text(); }
 
+    // The designed 420 × 478, taller by the GPX box and the panel's spacing.
+    QSize DesignedSize() const { return {420, 478 + 5 + Control<QWidget>("cbMakeGpx")->sizeHint().height()}; }
+
     void Choose(const QStringList& files)
     {
         fForm->SetFileChooser([files] { return files; });
@@ -131,6 +134,7 @@ TEST_F(MainFormTest, ControlsCarryTheirTextsAndHints)
              Case{"DirListBox", "TDirListBox", nullptr, u"Selecteer de doelmap"},
              Case{"cbDeleteTempFiles", "QCheckBox", u"Verwijder tijdelijke KML bestanden",
                   u"KML bestanden zijn ook te gebruiken in de Nautiva app voor Windows"},
+             Case{"cbMakeGpx", "QCheckBox", u"Maak ook een GPX bestand van elke route", u""},
              Case{"btnOpen", "QPushButton", u"Selecteer routes om te converteren", u""},
              Case{"lblStatus", "TStatusLabel", u"", u""},
          }) {
@@ -144,8 +148,9 @@ TEST_F(MainFormTest, ControlsCarryTheirTextsAndHints)
         EXPECT_EQ(control->toolTip(), QString::fromUtf16(c.hint));
     }
     EXPECT_EQ(fForm->windowTitle(), QStringLiteral("Nautiva Route Conversie"));
-    EXPECT_EQ(fForm->size(), QSize(420, 478));
+    EXPECT_EQ(fForm->size(), DesignedSize());
     EXPECT_TRUE(Control<QCheckBox>("cbDeleteTempFiles")->isChecked());
+    EXPECT_FALSE(Control<QCheckBox>("cbMakeGpx")->isChecked());
     EXPECT_EQ(fForm->font().pixelSize(), 12);
     EXPECT_EQ(Control<QWidget>("pnlMain")->font().pixelSize(), 13);
     EXPECT_EQ(Control<QWidget>("lblStatus")->font().pixelSize(), 13);
@@ -155,7 +160,8 @@ TEST_F(MainFormTest, ControlsCarryTheirTextsAndHints)
 TEST_F(MainFormTest, ControlsStackTopDownAndTheFolderListTakesUpTheHeight)
 {
     fForm->show();
-    const char* order[] = {"lblPathExplain", "lblDirectory", "DirListBox", "cbDeleteTempFiles", "btnOpen", "lblStatus"};
+    const char* order[] = {"lblPathExplain", "lblDirectory", "DirListBox", "cbDeleteTempFiles", "cbMakeGpx",
+                           "btnOpen",        "lblStatus"};
     const auto top = [this](const char* name) { return Control<QWidget>(name)->geometry().top(); };
     for (size_t i = 1; i < std::size(order); ++i)
         EXPECT_LT(top(order[i - 1]), top(order[i])) << order[i - 1] << " above " << order[i];
@@ -167,6 +173,10 @@ TEST_F(MainFormTest, ControlsStackTopDownAndTheFolderListTakesUpTheHeight)
     EXPECT_EQ(Control<QWidget>("lblStatus")->geometry().bottom(), Control<QWidget>("pnlMain")->height() - 1);
     EXPECT_EQ(Control<QWidget>("btnOpen")->height(), 65);
     EXPECT_EQ(Control<QWidget>("btnOpen")->width(), 400);
+    // The window grew by the GPX box: the box has the height it asks for.
+    EXPECT_EQ(Control<QWidget>("cbMakeGpx")->height(), Control<QWidget>("cbMakeGpx")->sizeHint().height());
+    EXPECT_EQ(Control<QWidget>("cbMakeGpx")->geometry().top(),
+              Control<QWidget>("cbDeleteTempFiles")->geometry().bottom() + 1 + 5);
 
     const int listHeight = Control<QWidget>("DirListBox")->height();
     fForm->resize(420, 678);
@@ -203,15 +213,15 @@ TEST_F(MainFormTest, NoTextIsCutOffInTheFontAtHand)
         QApplication::processEvents();
         EXPECT_EQ(status->text(), text);
         EXPECT_EQ(WrappedTextCutOff(*status), QString());
-        for (const char* name : {"lblTop", "lblPathExplain", "lblDirectory", "cbDeleteTempFiles", "btnOpen"})
+        for (const char* name : {"lblTop", "lblPathExplain", "lblDirectory", "cbDeleteTempFiles", "cbMakeGpx", "btnOpen"})
             EXPECT_EQ(TextCutOff(*Control<QWidget>(name)), QString()) << name;
-        EXPECT_EQ(fForm->size(), QSize(420, 478));
+        EXPECT_EQ(fForm->size(), DesignedSize());
         EXPECT_EQ(status->height() + list->height(), sharedHeight);
         EXPECT_EQ(status->geometry().bottom(), Control<QWidget>("pnlMain")->height() - 1);
     }
 }
 
-TEST_F(MainFormTest, TabGoesFromTheButtonToTheFolderListToTheCheckBox)
+TEST_F(MainFormTest, TabGoesFromTheButtonToTheFolderListToTheCheckBoxes)
 {
     QList<const QWidget*> chain{Control<QWidget>("btnOpen")};
     for (const QWidget* next = chain.front()->nextInFocusChain(); next != chain.front();
@@ -220,7 +230,7 @@ TEST_F(MainFormTest, TabGoesFromTheButtonToTheFolderListToTheCheckBox)
             chain << next;
     }
     EXPECT_EQ(chain, (QList<const QWidget*>{Control<QWidget>("btnOpen"), Control<QWidget>("DirListBox"),
-                                             Control<QWidget>("cbDeleteTempFiles")}));
+                                             Control<QWidget>("cbDeleteTempFiles"), Control<QWidget>("cbMakeGpx")}));
 }
 
 TEST_F(MainFormTest, TheFileDialogOffersRoutesAndTracksInTheRouteLibrary)
@@ -475,6 +485,25 @@ TEST_F(MainFormRunTest, ConvertsRoutesIntoTheFolderListsFolder)
     EXPECT_EQ(XmlProblems(fTarget.filePath(QStringLiteral("Haven.kml"))), QString());
 }
 
+TEST_F(MainFormRunTest, TheGpxBoxTickedWritesAGpxBesideEachArchive)
+{
+    Target(fTarget.path());
+    Control<QCheckBox>("cbMakeGpx")->setChecked(true);
+    Choose({WriteRoute("Haven.rte", 3), WriteRoute("Leeg.rte", 0)});
+
+    fForm->btnOpenClick();
+
+    EXPECT_EQ(Status(), QStringLiteral("Klaar. Routes [1/2] geëxporteerd."));
+    EXPECT_TRUE(fMessages.isEmpty());
+    EXPECT_EQ(QDir(fTarget.path()).entryList(QDir::Files, QDir::Name),
+              (QStringList{QStringLiteral("Haven.gpx"), QStringLiteral("Haven.kmz")}));
+    EXPECT_EQ(GpxProblems(fTarget.filePath(QStringLiteral("Haven.gpx")),
+                          {{QStringLiteral("Waypoint 1"), 52, 4},
+                           {QStringLiteral("Waypoint 2"), 52.01, 4.01},
+                           {QStringLiteral("Waypoint 3"), 52.02, 4.02}}),
+              QString());
+}
+
 TEST_F(MainFormRunTest, AFolderThatCannotBeWrittenEndsTheRunInTheMessageBox)
 {
     const QString gone = fTarget.filePath(QStringLiteral("gone"));
@@ -501,11 +530,12 @@ TEST_F(MainFormTest, TheRunSeesTheControlsAsTheyAreAtEachStep)
     QStringList seen;
     bool eventsHandled = false;
     fForm->SetConversion([&](const QStringList& files, TConversionHost& host) {
-        seen << host.TargetFolder() << QString::number(host.DeleteTempFiles());
+        seen << host.TargetFolder() << QString::number(host.DeleteTempFiles()) << QString::number(host.MakeGpx());
         // What the user changes while the run works applies to what follows.
         list->SetDirectory(other);
         Control<QCheckBox>("cbDeleteTempFiles")->setChecked(false);
-        seen << host.TargetFolder() << QString::number(host.DeleteTempFiles());
+        Control<QCheckBox>("cbMakeGpx")->setChecked(true);
+        seen << host.TargetFolder() << QString::number(host.DeleteTempFiles()) << QString::number(host.MakeGpx());
 
         QTimer::singleShot(0, [&eventsHandled] { eventsHandled = true; });
         host.ShowStatus(QStringLiteral("Route laden: ") + QFileInfo(files.front()).fileName());
@@ -517,7 +547,8 @@ TEST_F(MainFormTest, TheRunSeesTheControlsAsTheyAreAtEachStep)
 
     fForm->btnOpenClick();
 
-    EXPECT_EQ(seen, QStringList({fRoutes.path(), QStringLiteral("1"), other, QStringLiteral("0")}));
+    EXPECT_EQ(seen, QStringList({fRoutes.path(), QStringLiteral("1"), QStringLiteral("0"), other, QStringLiteral("0"),
+                                 QStringLiteral("1")}));
 }
 
 TEST_F(MainFormTest, AnErrorEndsTheRunInAMessageBoxAndANewRunCanStart)

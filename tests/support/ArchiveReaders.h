@@ -16,5 +16,19 @@ struct TLatLon {
 // installed is a problem under CI=true, elsewhere a warning on stderr.
 QString ArchiveProblems(const QString& kmz, const std::vector<TLatLon>& route);
 
+// A route point as a .gpx should carry it.
+struct TNamedLatLon {
+    QString name;
+    double lat;
+    double lon;
+};
+
+// What independent readers make of a .gpx: xmllint must find it valid
+// against the GPX 1.1 schema, and gpsbabel (as unicsv, to its six decimals)
+// and GDAL's ogrinfo (layer route_points) must read back every point's name
+// and position, in order. An empty name is not compared: gpsbabel makes one
+// up. Empty when every reader is content; a missing reader as above.
+QString GpxProblems(const QString& gpx, const std::vector<TNamedLatLon>& points);
+
 // What xmllint --noout says of a document; empty when it is well-formed.
 QString XmlProblems(const QString& kml);
