@@ -179,7 +179,7 @@ TEST_F(MainFormTest, ControlsStackTopDownAndTheFolderListTakesUpTheHeight)
               Control<QWidget>("cbDeleteTempFiles")->geometry().bottom() + 1 + 5);
 
     const int listHeight = Control<QWidget>("DirListBox")->height();
-    fForm->resize(420, 678);
+    fForm->resize(420, fForm->height() + 200);
     QApplication::processEvents();
     EXPECT_EQ(Control<QWidget>("DirListBox")->height(), listHeight + 200);
     EXPECT_EQ(Control<QWidget>("btnOpen")->height(), 65);
