@@ -263,6 +263,6 @@ void TMainForm::ShowWarningBox(const QStringList& warnings)
 
 QString TMainForm::WarningsText(const QStringList& warnings)
 {
-    return QStringLiteral("Van deze routes was niet alles leesbaar; wat leesbaar was is geëxporteerd.\n\n")
+    return QStringLiteral("De conversie gaf deze waarschuwingen:\n\n")
            + warnings.join(u'\n');
 }

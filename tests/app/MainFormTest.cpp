@@ -652,7 +652,7 @@ TEST_F(MainFormTest, TheWarningBoxListsTheWarningsInDutch)
     EXPECT_EQ(shown.icon, QMessageBox::Warning);
     EXPECT_EQ(shown.title, QStringLiteral("Nautiva Route Conversie"));
     EXPECT_EQ(shown.buttons, QMessageBox::Ok);
-    EXPECT_EQ(shown.text, QStringLiteral("Van deze routes was niet alles leesbaar; wat leesbaar was is geëxporteerd.\n\n"
+    EXPECT_EQ(shown.text, QStringLiteral("De conversie gaf deze waarschuwingen:\n\n"
                                    "Route \"a.rte\" is beschadigd: 1 van de 2 waypoints overgenomen.\n"
                                    "Route \"<b>.rte\" is beschadigd: 0 van de 9 waypoints overgenomen."));
     EXPECT_EQ(shown.format, Qt::PlainText);
