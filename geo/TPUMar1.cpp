@@ -5,8 +5,20 @@
 #include <cmath>
 
 namespace {
+
 constexpr double kDegreesPerRadian = 57.295779513082320877;
+
+// East or west along a parallel; none when the longitudes agree.
+double ParallelCourse(double lAB)
+{
+    if (lAB > 0)
+        return 90;
+    if (lAB < 0)
+        return 270;
+    return 0;
 }
+
+} // namespace
 
 double LENGTE_VERSCHIL(double lA, double lB)
 {
@@ -35,29 +47,25 @@ double LOXODROOMKOERS(double bA, double lA, double bB, double lB)
 {
     const double lAB = LENGTE_VERSCHIL(lA, lB);
     const double bAB = bB - bA;
-    double Crs = 0;
-    if (bAB == 0) {
-        if (lAB > 0)
-            Crs = 90;
-        else if (lAB < 0)
-            Crs = 270;
-        return Crs;
-    }
+    if (bAB == 0)
+        return ParallelCourse(lAB);
     if (lAB == 0)
         return bAB < 0 ? 180 : 0;
 
     bool error = false;
     const double m = VERGROTENDE_BREEDTE(bB, error) - VERGROTENDE_BREEDTE(bA, error);
-    if (m != 0)
-        Crs = lAB / m;
-    Crs = ARCTANG(Crs);
+    // Latitudes too close for their meridional parts to differ lie on one parallel.
+    if (m == 0)
+        return ParallelCourse(lAB);
+    double Crs = ARCTANG(lAB / m);
     if (Crs > 0 && lAB < 0)
         Crs += 180; // south-west
     else if (Crs < 0 && lAB > 0)
         Crs += 180; // south-east
     else if (Crs < 0 && lAB < 0)
         Crs += 360; // north-west
-    return Crs;
+    // A tiny negative angle plus 360 rounds to 360, which is north.
+    return Crs == 360 ? 0 : Crs;
 }
 
 double LOXODROOMVERHEID(double bA, double lA, double bB, double lB)
