@@ -7,6 +7,8 @@
 namespace {
 
 constexpr double kDegreesPerRadian = 57.295779513082320877;
+// Degrees of latitude, about a centimetre.
+constexpr double kHairline = 1e-7;
 
 // East or west along a parallel; none when the longitudes agree.
 double ParallelCourse(double lAB)
@@ -76,5 +78,10 @@ double LOXODROOMVERHEID(double bA, double lA, double bB, double lB)
         return std::fabs(bAB) * 60;
     if (Crs == 90 || Crs == 270)
         return std::fabs(LENGTE_VERSCHIL(lA, lB)) * 60 * COSG(bA);
+    // Latitudes a hair apart: their meridional parts keep too few digits to
+    // divide by, while over such a difference the rhumb line's stretch is the
+    // cosine of the latitude to far more digits than a distance shows.
+    if (std::fabs(bAB) < kHairline)
+        return 60 * std::hypot(bAB, COSG(bA) * LENGTE_VERSCHIL(lA, lB));
     return std::fabs(60 * bAB / COSG(Crs));
 }
