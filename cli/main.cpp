@@ -1,6 +1,7 @@
 // rte2kmz: the conversion run of the window program, from the command line.
 
 #include "app/uConversionRun.h"
+#include "app/uPassagePlanRun.h"
 #include "geo/uGeoObjects.h"
 #include "platform/AtomicFile.h"
 #include "platform/DateTime.h"
@@ -29,6 +30,8 @@ const char kHelp[] =
     "  --keep-kml    keep the .kml document beside each archive\n"
     "  --help        show this text\n"
     "  --version     show the version\n"
+    "  --plan        print each route's passage plan (positions, courses and\n"
+    "                distances of its legs) instead; write no files\n"
     "\n"
     "A named file that does not exist, is not a regular file, has another\n"
     "extension than .rte, is no route file or whose name is not valid in this\n"
@@ -123,6 +126,7 @@ struct Options {
     QString target = QDir::currentPath();
     QStringList files;
     QStringList invalidNames; // as well as they can be shown
+    bool plan = false;
 };
 
 int UsageError(const QString& problem)
@@ -163,6 +167,8 @@ int Main(int argc, char* argv[])
             return Print(stdout, QString::fromLatin1(kUsage) + u'\n' + QString::fromLatin1(kHelp)) ? 0 : 1;
         } else if (arg == "--version") {
             return Print(stdout, QStringLiteral("rte2kmz %1\n").arg(QCoreApplication::applicationVersion())) ? 0 : 1;
+        } else if (arg == "--plan") {
+            options.plan = true;
         } else if (arg == "--keep-kml") {
             options.keepKml = true;
         } else if (arg == "--target" || arg.startsWith("--target=")) {
@@ -191,13 +197,16 @@ int Main(int argc, char* argv[])
         return UsageError(QStringLiteral("no route files given"));
 
     // Before any route is read: a run that cannot write ends at once.
-    if (const QString problem = FolderWriteProblem(options.target); !problem.isEmpty())
+    if (const QString problem = options.plan ? QString() : FolderWriteProblem(options.target); !problem.isEmpty())
         throw Error::CannotCreateFilesIn(options.target, problem);
 
     for (const QString& name : options.invalidNames)
         ReportPassedOver(name, kInvalidName);
     ConsoleHost host(options.target, options.keepKml);
-    ConvertRoutes(options.files, host);
+    if (options.plan)
+        PrintPassagePlans(options.files, host, [](const QString& text) { PrintOrFail(stdout, text); });
+    else
+        ConvertRoutes(options.files, host);
     return host.PassedOverCount + options.invalidNames.size() > 0 ? kPassedOver : 0;
 }
 
