@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <limits>
+#include <vector>
 
 namespace {
 
@@ -70,15 +71,28 @@ TEST(PassagePlan, CellsShowPositionsCoursesAndDistancesWithAPointWhateverTheLoca
     QLocale::setDefault(before);
 }
 
-TEST(PassagePlan, ATableRowPerWaypointWithTheLegOnward)
+struct Waypoint {
+    double lat;
+    double lon;
+    const char* name;
+};
+
+// The plan's lines for a route of these waypoints.
+QStringList PlanLines(const QString& caption, const std::vector<Waypoint>& waypoints)
 {
     TRoute route(QString{});
-    route.setCaption(QStringLiteral("Noord\nen oost"));
-    route.Add(52, 4, QStringLiteral("Haven\tOost"));
-    route.Add(53, 4, QStringLiteral("Noord"));
-    route.Add(53, 5, QStringLiteral("Oost"));
+    route.setCaption(caption);
+    for (const Waypoint& w : waypoints)
+        route.Add(w.lat, w.lon, QString::fromUtf8(w.name));
     QStringList lines;
     PassagePlan::Write(route, [&lines](const QString& line) { lines << line; });
+    return lines;
+}
+
+TEST(PassagePlan, ATableRowPerWaypointWithTheLegOnward)
+{
+    const QStringList lines =
+        PlanLines(QStringLiteral("Noord\nen oost"), {{52, 4, "Haven\tOost"}, {53, 4, "Noord"}, {53, 5, "Oost"}});
     // 60 cos 53° = 36.1089 NM along the parallel.
     EXPECT_EQ(lines, (QStringList{
                          QStringLiteral("Route: Noord<U+000A>en oost"),
@@ -94,14 +108,8 @@ TEST(PassagePlan, ATableRowPerWaypointWithTheLegOnward)
 // and the figures before it stay.
 TEST(PassagePlan, APositionThatIsNoneShowsADash)
 {
-    TRoute route(QString{});
-    route.setCaption(QStringLiteral("Gat"));
-    route.Add(52, 4, QStringLiteral("A"));
-    route.Add(53, 4, QStringLiteral("B"));
-    route.Add(kNaN, 5, QStringLiteral("C"));
-    route.Add(53, 5, QStringLiteral("D"));
-    QStringList lines;
-    PassagePlan::Write(route, [&lines](const QString& line) { lines << line; });
+    const QStringList lines =
+        PlanLines(QStringLiteral("Gat"), {{52, 4, "A"}, {53, 4, "B"}, {kNaN, 5, "C"}, {53, 5, "D"}});
     EXPECT_EQ(lines.mid(2), (QStringList{
                                 QStringLiteral("1\tA\t52°00.000'N\t004°00.000'E\t0.0\t60.00\t0.00"),
                                 QStringLiteral("2\tB\t53°00.000'N\t004°00.000'E\t-\t-\t60.00"),
@@ -113,11 +121,7 @@ TEST(PassagePlan, APositionThatIsNoneShowsADash)
 
 TEST(PassagePlan, ARouteWithoutWaypointsHasNoRows)
 {
-    TRoute route(QString{});
-    route.setCaption(QStringLiteral("Leeg"));
-    QStringList lines;
-    PassagePlan::Write(route, [&lines](const QString& line) { lines << line; });
-    EXPECT_EQ(lines, (QStringList{QStringLiteral("Route: Leeg"),
+    EXPECT_EQ(PlanLines(QStringLiteral("Leeg"), {}), (QStringList{QStringLiteral("Route: Leeg"),
                                   QStringLiteral("Nr\tNaam\tBreedte\tLengte\tKoers\tAfstand\tTotaal"),
                                   QStringLiteral("Totaal: 0.00 NM")}));
 }
