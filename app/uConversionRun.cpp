@@ -84,17 +84,26 @@ int ExportGpx(const TRoute& route, const QString& gpxPath)
     }
 }
 
-// Why the file is passed over before it is loaded; none when it is not.
-std::optional<TPassOver> PassOverReason(const QString& path, const QString& extension)
+} // namespace
+
+std::optional<TPassOver> PassOverReason(const QString& path)
 {
     if (!FileExists(path))
         return QFileInfo::exists(path) ? TPassOver::poNotAFile : TPassOver::poMissing;
-    if (extension != u".RTE")
+    if (AsciiUpper(ExtractFileExt(path)) != u".RTE")
         return TPassOver::poOtherExtension;
     return std::nullopt;
 }
 
-} // namespace
+bool LoadChosenRoute(TRoute& route, const QString& path, TRouteFileHost& host)
+{
+    const bool loaded = Load(route, path);
+    if (!loaded)
+        host.PassedOver(path, TPassOver::poNoRoute);
+    if (const auto& damage = route.LoadDamage())
+        host.Warn(DamageWarning(path, route.Count(), damage->ClaimedCount));
+    return loaded;
+}
 
 int ConvertRoutes(const QStringList& files, TConversionHost& host)
 {
@@ -103,22 +112,18 @@ int ConvertRoutes(const QStringList& files, TConversionHost& host)
     // cannot report memory that runs out.
     std::map<QString, QString> archivesMade;
     for (const QString& fImportFilename : files) {
-        const QString fImportExt = AsciiUpper(ExtractFileExt(fImportFilename));
         const QString targetFolder = host.TargetFolder();
         const QString importName = ExtractFileName(fImportFilename);
         const QString fExportFilename = InFolder(targetFolder, ChangeFileExt(importName, QStringLiteral(".kmz")));
         const QString fTempFilename = InFolder(targetFolder, ChangeFileExt(importName, QStringLiteral(".kml")));
-        if (const auto reason = PassOverReason(fImportFilename, fImportExt)) {
+        if (const auto reason = PassOverReason(fImportFilename)) {
             host.PassedOver(fImportFilename, *reason);
             continue;
         }
 
         TRoute aRoute(fImportFilename);
         host.ShowStatus(QStringLiteral("Route laden: ") + VisibleText(importName));
-        if (!Load(aRoute, fImportFilename))
-            host.PassedOver(fImportFilename, TPassOver::poNoRoute);
-        if (const auto& damage = aRoute.LoadDamage())
-            host.Warn(DamageWarning(fImportFilename, aRoute.Count(), damage->ClaimedCount));
+        LoadChosenRoute(aRoute, fImportFilename, host);
         if (aRoute.Count() == 0) {
             host.ShowStatus(QStringLiteral("Route ") + VisibleText(aRoute.Caption())
                             + QStringLiteral(" leeg en overgeslagen."));

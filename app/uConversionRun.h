@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // Why a chosen file was passed over by the run.
 enum class TPassOver {
     poMissing,        // it does not exist
@@ -11,14 +13,29 @@ enum class TPassOver {
     poNoRoute,        // it is no route file of a known version
 };
 
-// What a front end gives the conversion run: where to write, whether to keep
-// the .kml files and to write .gpx files, where to show progress and warnings
-// and how to pause. The run asks for the target folder and the check boxes
-// anew for every file, so a change made during a run applies to the files
-// that follow.
-class TConversionHost {
+class TRoute;
+
+// Where a run over chosen route files tells of the files it passes over and
+// of its warnings.
+class TRouteFileHost {
 public:
-    virtual ~TConversionHost() = default;
+    virtual ~TRouteFileHost() = default;
+    // Tells of a damaged route file whose readable part was taken, of
+    // waypoints left out of a GPX document, or of an archive of this run
+    // that a later file replaces.
+    virtual void Warn(const QString& text) = 0;
+    // Tells of a chosen file that was passed over for a reason of its own; an
+    // empty route is no such file.
+    virtual void PassedOver(const QString& path, TPassOver reason) = 0;
+};
+
+// What a front end gives the conversion run besides: where to write, whether
+// to keep the .kml files and to write .gpx files, where to show progress and
+// how to pause. The run asks for the target folder and the check boxes anew
+// for every file, so a change made during a run applies to the files that
+// follow.
+class TConversionHost : public TRouteFileHost {
+public:
     virtual QString TargetFolder() const = 0;
     virtual bool DeleteTempFiles() const = 0;
     // Whether a GPX document goes beside each archive.
@@ -26,15 +43,16 @@ public:
     // Shows a status text, one line without control characters, and lets the
     // front end handle pending events.
     virtual void ShowStatus(const QString& text) = 0;
-    // Tells of a damaged route file whose readable part was converted, of
-    // waypoints left out of a GPX document, or of an archive of this run
-    // that a later file replaces.
-    virtual void Warn(const QString& text) = 0;
-    // Tells of a chosen file that did not become an archive for a reason of
-    // its own; an empty route is no such file.
-    virtual void PassedOver(const QString& path, TPassOver reason) = 0;
     virtual void Pause(int milliseconds) = 0;
 };
+
+// Why a chosen file is passed over before it is loaded; none when it is not.
+std::optional<TPassOver> PassOverReason(const QString& path);
+
+// Loads a chosen file that was not passed over into `route`. A file that is no
+// route file is passed over (false); a damaged one keeps what was read, and
+// the host is warned. Memory that runs out is an error naming the file.
+bool LoadChosenRoute(TRoute& route, const QString& path, TRouteFileHost& host);
 
 // Converts the chosen .rte files, in order, into .kmz archives in the host's
 // target folder, each followed by its .gpx when the host asks for one, and

@@ -1,6 +1,7 @@
 // rte2kmz: the conversion run of the window program, from the command line.
 
 #include "app/uConversionRun.h"
+#include "app/uPassagePlanRun.h"
 #include "geo/uGeoObjects.h"
 #include "platform/AtomicFile.h"
 #include "platform/DateTime.h"
@@ -20,7 +21,8 @@
 
 namespace {
 
-const char kUsage[] = "Usage: rte2kmz [--keep-kml] [--gpx] [--target DIR] FILE...\n";
+const char kUsage[] = "Usage: rte2kmz [--keep-kml] [--gpx] [--target DIR] FILE...\n"
+                       "       rte2kmz --plan FILE...\n";
 
 const char kHelp[] =
     "Converts route files (.rte) into KMZ archives, one per route with waypoints.\n"
@@ -30,6 +32,8 @@ const char kHelp[] =
     "  --gpx         write a GPX 1.1 file NAME.gpx beside each archive NAME.kmz\n"
     "  --help        show this text\n"
     "  --version     show the version\n"
+    "  --plan        print each route's passage plan (positions, courses and\n"
+    "                distances of its legs) instead; write no files\n"
     "\n"
     "A named file that does not exist, is not a regular file, has another\n"
     "extension than .rte, is no route file or whose name is not valid in this\n"
@@ -131,6 +135,7 @@ struct Options {
     QString target = QDir::currentPath();
     QStringList files;
     QStringList invalidNames; // as well as they can be shown
+    bool plan = false;
 };
 
 int UsageError(const QString& problem)
@@ -171,6 +176,8 @@ int Main(int argc, char* argv[])
             return Print(stdout, QString::fromLatin1(kUsage) + u'\n' + QString::fromLatin1(kHelp)) ? 0 : 1;
         } else if (arg == "--version") {
             return Print(stdout, QStringLiteral("rte2kmz %1\n").arg(QCoreApplication::applicationVersion())) ? 0 : 1;
+        } else if (arg == "--plan") {
+            options.plan = true;
         } else if (arg == "--keep-kml") {
             options.keepKml = true;
         } else if (arg == "--gpx") {
@@ -201,13 +208,16 @@ int Main(int argc, char* argv[])
         return UsageError(QStringLiteral("no route files given"));
 
     // Before any route is read: a run that cannot write ends at once.
-    if (const QString problem = FolderWriteProblem(options.target); !problem.isEmpty())
+    if (const QString problem = options.plan ? QString() : FolderWriteProblem(options.target); !problem.isEmpty())
         throw Error::CannotCreateFilesIn(options.target, problem);
 
     for (const QString& name : options.invalidNames)
         ReportPassedOver(name, kInvalidName);
     ConsoleHost host(options.target, options.keepKml, options.makeGpx);
-    ConvertRoutes(options.files, host);
+    if (options.plan)
+        PrintPassagePlans(options.files, host, [](const QString& text) { PrintOrFail(stdout, text); });
+    else
+        ConvertRoutes(options.files, host);
     return host.PassedOverCount + options.invalidNames.size() > 0 ? kPassedOver : 0;
 }
 

@@ -24,9 +24,9 @@ Outcome RunConverter(const QStringList& args, const std::function<void(QProcess&
     const QStringList command = prefix + QStringList{QStringLiteral(RTE2KMZ)} + args;
     process.start(command.first(), command.mid(1));
     process.waitForFinished(120000);
-    return {process.exitStatus() == QProcess::CrashExit, process.exitCode(),
-            QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts),
-            QString::fromUtf8(process.readAllStandardError())};
+    const QString out = QString::fromUtf8(process.readAllStandardOutput());
+    return {process.exitStatus() == QProcess::CrashExit, process.exitCode(), out.split(u'\n', Qt::SkipEmptyParts),
+            QString::fromUtf8(process.readAllStandardError()), out};
 }
 
 QByteArray Unpacked(const QString& kmz)

@@ -30,6 +30,7 @@ struct Outcome {
     int exitCode;
     QStringList out; // its lines
     QString err;
+    QString outText; // standard output whole, empty lines included
 };
 
 // Runs rte2kmz with the arguments, started through `prefix` when given (a

@@ -56,7 +56,10 @@ class RhumbLine : public ::testing::TestWithParam<Passage> {};
 TEST_P(RhumbLine, CourseAndDistance)
 {
     const Passage& p = GetParam();
-    EXPECT_NEAR(LOXODROOMKOERS(p.bA, p.lA, p.bB, p.lB), p.course, p.tolerance);
+    const double course = LOXODROOMKOERS(p.bA, p.lA, p.bB, p.lB);
+    EXPECT_NEAR(course, p.course, p.tolerance);
+    EXPECT_GE(course, 0);
+    EXPECT_LT(course, 360);
     EXPECT_NEAR(LOXODROOMVERHEID(p.bA, p.lA, p.bB, p.lB), p.distance, p.tolerance);
 }
 
@@ -75,6 +78,30 @@ INSTANTIATE_TEST_SUITE_P(
                       Passage{60, 0, 60, 10, 90, 300, 1e-12},
                       Passage{52, 4, 52, 4, 0, 0, 0},                  // the same point twice
                       Passage{10, 0, 20, 190, 0, 600, 1e-12}));        // longitude beyond 180
+
+// Latitudes that rounding all but joins: a leg between them runs along the
+// parallel, 60 cos 52° = 36.9397 NM for a degree of longitude; and a leg a
+// hair west of north, whose course must read 0, not 360.
+const double kJustAbove52 = std::nextafter(52.0, 90.0);
+const double kFiveStepsAbove52 = [] {
+    double b = 52;
+    for (int i = 0; i < 5; ++i)
+        b = std::nextafter(b, 90.0);
+    return b;
+}();
+const double kJustWestOf4 = std::nextafter(4.0, 0.0);
+
+INSTANTIATE_TEST_SUITE_P(
+    Hairlines, RhumbLine,
+    ::testing::Values(Passage{52, 4, kJustAbove52, 5, 90, 36.9397, 5e-5},      // equal meridional parts, east
+                      Passage{kJustAbove52, 5, 52, 4, 270, 36.9397, 5e-5},     // and west
+                      Passage{kJustAbove52, 4, 52, 5, 90, 36.9397, 5e-5},      // south of east
+                      Passage{52, 5, kJustAbove52, 4, 270, 36.9397, 5e-5},     // north of west
+                      Passage{52, 4, kFiveStepsAbove52, 5, 90, 36.9397, 5e-5}, // parts a few steps apart
+                      Passage{kFiveStepsAbove52, 5, 52, 4, 270, 36.9397, 5e-5},
+                      Passage{52, 4, 52 + 2e-7, 5, 90, 36.9397, 5e-5},         // the ordinary formula again
+                      Passage{10, 4, 60, kJustWestOf4, 0, 3000, 1e-9},         // would read 360
+                      Passage{60, 4, 10, kJustWestOf4, 180, 3000, 1e-9}));
 
 TEST(Navigation, ParallelDistanceUsesTheDepartureLatitude)
 {

@@ -1,0 +1,44 @@
+#include "app/uPassagePlanRun.h"
+
+#include "export/uPassagePlan.h"
+#include "geo/uRouteLibrary.h"
+#include "util/Error.h"
+
+#include <new>
+
+namespace {
+
+// Lines are handed on in pieces of about this many characters: a long route's
+// plan need not be held whole, nor written line by line.
+constexpr qsizetype kPiece = 1 << 15;
+
+} // namespace
+
+void PrintPassagePlans(const QStringList& files, TRouteFileHost& host, const std::function<void(const QString&)>& write)
+{
+    bool first = true;
+    for (const QString& path : files) {
+        if (const auto reason = PassOverReason(path)) {
+            host.PassedOver(path, *reason);
+            continue;
+        }
+        TRoute route(path);
+        if (!LoadChosenRoute(route, path, host))
+            continue;
+        QString piece = first ? QString() : QStringLiteral("\n");
+        first = false;
+        try {
+            PassagePlan::Write(route, [&piece, &write](const QString& line) {
+                piece += line;
+                piece += u'\n';
+                if (piece.size() >= kPiece) {
+                    write(piece);
+                    piece.clear();
+                }
+            });
+        } catch (const std::bad_alloc&) {
+            throw Error::OutOfMemory(path, true);
+        }
+        write(piece);
+    }
+}
