@@ -195,11 +195,18 @@ void TMainForm::FormCreate()
 
 void TMainForm::btnOpenClick()
 {
+    Run(fChooseFiles);
+}
+
+// Chooses the files within the run, so a click during the file dialog is
+// refused as well.
+void TMainForm::Run(const TFileChooser& chooseFiles)
+{
     if (fRunning)
         return;
     {
         const QScopedValueRollback running(fRunning, true);
-        RunConversion();
+        RunConversion(chooseFiles());
     }
     if (std::exchange(fCloseRequested, false))
         close();
@@ -215,9 +222,8 @@ void TMainForm::closeEvent(QCloseEvent* event)
     QWidget::closeEvent(event);
 }
 
-void TMainForm::RunConversion()
+void TMainForm::RunConversion(const QStringList& files)
 {
-    const QStringList files = fChooseFiles();
     if (files.isEmpty())
         return;
     THost host(*this);

@@ -55,7 +55,8 @@ private:
     class THost;
 
     void FormCreate();
-    void RunConversion();
+    void Run(const TFileChooser& chooseFiles);
+    void RunConversion(const QStringList& files);
     QStringList ShowOpenDialog();
     void ShowErrorBox(const QString& message);
     void ShowWarningBox(const QStringList& warnings);
