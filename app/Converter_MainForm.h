@@ -50,6 +50,9 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     class THost;
@@ -76,8 +79,9 @@ private:
     TMessageBox fShowError;
     TWarningBox fShowWarnings;
     TConversion fConvert;
-    // A run handles events between its steps, so a click or a close can
-    // arrive while it works: the click is refused, the close waits.
+    // A run handles events between its steps, so a click, a drop or a close
+    // can arrive while it works: the click and the drop are refused, the
+    // close waits.
     bool fRunning = false;
     bool fCloseRequested = false;
 };
