@@ -8,16 +8,19 @@
 #include <QCompleter>
 #include <QCoreApplication>
 #include <QDir>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QFrame>
 #include <QLabel>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QStyle>
 #include <QThread>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include <utility>
@@ -33,6 +36,35 @@ QFont FormFont(int pixelSize)
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(pixelSize);
     return font;
+}
+
+// The files a drag carries, in its order; none when it carries anything but
+// local files, so a run never gets part of a drop, or when it cannot be
+// taken as a copy: the run only reads them, and a move could lose them.
+QStringList DraggedFiles(const QDropEvent& event)
+{
+    if (!event.possibleActions().testFlag(Qt::CopyAction))
+        return {};
+    QStringList files;
+    for (const QUrl& url : event.mimeData()->urls()) {
+        if (!url.isLocalFile())
+            return {};
+        files << url.toLocalFile();
+    }
+    return files;
+}
+
+// Takes a drag of files as a copy, unless a run is going on.
+bool TakeDrag(QDropEvent& event, bool running)
+{
+    const bool taken = !running && !DraggedFiles(event).isEmpty();
+    if (taken) {
+        event.setDropAction(Qt::CopyAction);
+        event.accept();
+    } else {
+        event.ignore();
+    }
+    return taken;
 }
 
 } // namespace
@@ -83,6 +115,7 @@ TMainForm::TMainForm(const QString& routesFolder, QWidget* parent)
 {
     setWindowTitle(Title());
     setFont(FormFont(12));
+    setAcceptDrops(true);
 
     lblTop->setObjectName(QStringLiteral("lblTop"));
     lblTop->setFont(FormFont(15));
@@ -204,11 +237,38 @@ void TMainForm::FormCreate()
 
 void TMainForm::btnOpenClick()
 {
+    Run(fChooseFiles);
+}
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* event)
+{
+    TakeDrag(*event, fRunning);
+}
+
+void TMainForm::dragMoveEvent(QDragMoveEvent* event)
+{
+    TakeDrag(*event, fRunning);
+}
+
+// The run starts once the drop is answered: the program the files come from
+// waits for that answer, not for the run.
+void TMainForm::dropEvent(QDropEvent* event)
+{
+    if (!TakeDrag(*event, fRunning))
+        return;
+    QMetaObject::invokeMethod(
+        this, [this, files = DraggedFiles(*event)] { Run([&files] { return files; }); }, Qt::QueuedConnection);
+}
+
+// Chooses the files within the run, so a click during the file dialog is
+// refused as well.
+void TMainForm::Run(const TFileChooser& chooseFiles)
+{
     if (fRunning)
         return;
     {
         const QScopedValueRollback running(fRunning, true);
-        RunConversion();
+        RunConversion(chooseFiles());
     }
     if (std::exchange(fCloseRequested, false))
         close();
@@ -224,9 +284,8 @@ void TMainForm::closeEvent(QCloseEvent* event)
     QWidget::closeEvent(event);
 }
 
-void TMainForm::RunConversion()
+void TMainForm::RunConversion(const QStringList& files)
 {
-    const QStringList files = fChooseFiles();
     if (files.isEmpty())
         return;
     THost host(*this);

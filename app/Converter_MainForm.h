@@ -50,12 +50,16 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     class THost;
 
     void FormCreate();
-    void RunConversion();
+    void Run(const TFileChooser& chooseFiles);
+    void RunConversion(const QStringList& files);
     QStringList ShowOpenDialog();
     void ShowErrorBox(const QString& message);
     void ShowWarningBox(const QStringList& warnings);
@@ -76,8 +80,9 @@ private:
     TMessageBox fShowError;
     TWarningBox fShowWarnings;
     TConversion fConvert;
-    // A run handles events between its steps, so a click or a close can
-    // arrive while it works: the click is refused, the close waits.
+    // A run handles events between its steps, so a click, a drop or a close
+    // can arrive while it works: the click and the drop are refused, the
+    // close waits.
     bool fRunning = false;
     bool fCloseRequested = false;
 };

@@ -15,18 +15,22 @@
 #include <QCompleter>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QTranslator>
+#include <QUrl>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -57,6 +61,67 @@ void AcceptMessageBox(ShownBox& shown)
         box->accept();
     });
 }
+
+// The actions a file manager offers for a drag of files.
+constexpr Qt::DropActions kFileManagerActions = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
+
+// What a file manager drags: the files' local URLs.
+std::unique_ptr<QMimeData> FileUrls(const QStringList& paths)
+{
+    QList<QUrl> urls;
+    for (const QString& path : paths)
+        urls << QUrl::fromLocalFile(path);
+    auto data = std::make_unique<QMimeData>();
+    data->setUrls(urls);
+    return data;
+}
+
+// A drag of data over the shown window at pos, sent as the platform sends
+// it: to the native window, which hands it to the control under pos.
+struct TDrag {
+    QWindow* window;
+    const QMimeData& data;
+    QPoint pos;
+    Qt::DropActions actions = kFileManagerActions;
+    Qt::KeyboardModifiers modifiers = Qt::NoModifier;
+
+    // Enters and moves; the action the window takes, at enter and at move
+    // alike, IgnoreAction when it refuses the drag.
+    Qt::DropAction Over() const
+    {
+        QDragEnterEvent enter(pos, actions, &data, Qt::LeftButton, modifiers);
+        QCoreApplication::sendEvent(window, &enter);
+        const Qt::DropAction moved = Move();
+        EXPECT_EQ(moved, enter.isAccepted() ? enter.dropAction() : Qt::IgnoreAction);
+        return moved;
+    }
+
+    // Moves on the spot, as the platform does while the drag is held.
+    Qt::DropAction Move() const
+    {
+        QDragMoveEvent move(pos, actions, &data, Qt::LeftButton, modifiers);
+        QCoreApplication::sendEvent(window, &move);
+        return move.isAccepted() ? move.dropAction() : Qt::IgnoreAction;
+    }
+
+    // Lets go; the action the window took, IgnoreAction when it refused.
+    Qt::DropAction Drop() const
+    {
+        QDropEvent drop(pos, actions, &data, Qt::LeftButton, modifiers);
+        QCoreApplication::sendEvent(window, &drop);
+        return drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
+    }
+
+    // Drops what the window takes and leaves otherwise; the action taken.
+    Qt::DropAction DragAndDrop() const
+    {
+        if (Over() != Qt::IgnoreAction)
+            return Drop();
+        QDragLeaveEvent leave;
+        QCoreApplication::sendEvent(window, &leave);
+        return Qt::IgnoreAction;
+    }
+};
 
 // A window in a home folder of its own, with the user's Documents folder
 // missing unless a test makes one, and the error box recorded.
@@ -105,6 +170,36 @@ protected:
     }
 
     QString Route(const char* name) const { return fRoutes.filePath(QString::fromLatin1(name)); }
+
+    QPoint Centre(const char* control) const
+    {
+        const QWidget* widget = Control<QWidget>(control);
+        return widget->mapTo(fForm.get(), widget->rect().center());
+    }
+
+    // A drag over the centre of a control of the window, which it shows.
+    TDrag DragOver(const QMimeData& data, const char* control) const
+    {
+        fForm->show();
+        return {fForm->windowHandle(), data, Centre(control)};
+    }
+
+    enum class TStart { stClick, stDrop };
+
+    // Starts a run with files as the user does, by the button and the file
+    // dialog or by dropping them on the window, and returns when it is over.
+    void StartRun(TStart start, const QStringList& files)
+    {
+        if (start == TStart::stClick) {
+            Choose(files);
+            fForm->btnOpenClick();
+            return;
+        }
+        const auto data = FileUrls(files);
+        EXPECT_EQ(DragOver(*data, "btnOpen").DragAndDrop(), Qt::CopyAction);
+        // The run starts once the drop is answered.
+        QCoreApplication::processEvents();
+    }
 
     QTemporaryDir fHome;
     EnvironmentScope fHomeVariable{"HOME", fHome.path()};
@@ -715,31 +810,184 @@ TEST_F(MainFormTest, AClickDuringARunIsRefused)
 
 TEST_F(MainFormTest, ClosingDuringARunTakesEffectWhenTheRunEnds)
 {
-    for (const bool fails : {false, true}) {
-        SCOPED_TRACE(fails ? "run ends in an error" : "run ends normally");
-        fForm->show();
-        QStringList handled;
-        fForm->SetConversion([&](const QStringList& files, TConversionHost& host) {
-            for (const QString& file : files) {
-                if (handled.isEmpty()) {
-                    EXPECT_FALSE(fForm->close());
+    for (const TStart start : {TStart::stClick, TStart::stDrop}) {
+        for (const bool fails : {false, true}) {
+            SCOPED_TRACE(start == TStart::stDrop ? "dropped files" : "chosen files");
+            SCOPED_TRACE(fails ? "run ends in an error" : "run ends normally");
+            fMessages.clear();
+            fForm->show();
+            QStringList handled;
+            fForm->SetConversion([&](const QStringList& files, TConversionHost& host) {
+                for (const QString& file : files) {
+                    if (handled.isEmpty()) {
+                        EXPECT_FALSE(fForm->close());
+                    }
+                    EXPECT_TRUE(fForm->isVisible());
+                    host.ShowStatus(QFileInfo(file).fileName());
+                    handled << QFileInfo(file).fileName();
                 }
-                EXPECT_TRUE(fForm->isVisible());
-                host.ShowStatus(QFileInfo(file).fileName());
-                handled << QFileInfo(file).fileName();
+                if (fails)
+                    throw Error::CannotCreateFile(QStringLiteral("x"), QStringLiteral("Disk full"));
+                return 0;
+            });
+            StartRun(start, {Route("Haven.rte"), Route("Biesbosch.rte")});
+
+            EXPECT_EQ(handled, QStringList({QStringLiteral("Haven.rte"), QStringLiteral("Biesbosch.rte")}));
+            EXPECT_FALSE(fForm->isVisible());
+            EXPECT_EQ(fMessages.size(), fails ? 1 : 0);
+        }
+    }
+}
+
+TEST_F(MainFormTest, DragsOfLocalFilesAreTakenAsACopyAnywhereOnTheWindowAndRunAsDropped)
+{
+    const QStringList files{Route("Zuid.rte"), Route("Haven en Sluis.rte"), Route("IJssel #1 100%.rte"),
+                            fRoutes.filePath(QStringLiteral("Ĳmuiden.RTE")), Route("ontbreekt.trk")};
+    const auto withText = [] {
+        auto data = std::make_unique<QMimeData>();
+        data->setText(QStringLiteral("/routes/Haven.rte"));
+        return data;
+    };
+    const auto withUrls = [](const QList<QUrl>& urls) {
+        auto data = std::make_unique<QMimeData>();
+        data->setUrls(urls);
+        return data;
+    };
+    struct Case {
+        const char* what;
+        std::unique_ptr<QMimeData> data;
+        Qt::DropActions actions;
+        Qt::KeyboardModifiers modifiers;
+        Qt::DropAction taken;
+        QStringList run; // the files the run gets; none when refused
+    };
+    Case cases[] = {
+        {"local files", FileUrls(files), kFileManagerActions, Qt::NoModifier, Qt::CopyAction, files},
+        {"a folder", FileUrls({fRoutes.path()}), kFileManagerActions, Qt::NoModifier, Qt::CopyAction, {fRoutes.path()}},
+        // The run only reads the files; a move could lose them.
+        {"shift asks for a move", FileUrls(files), kFileManagerActions, Qt::ShiftModifier, Qt::CopyAction, files},
+        {"a move only", FileUrls(files), Qt::MoveAction, Qt::NoModifier, Qt::IgnoreAction, {}},
+        {"text", withText(), kFileManagerActions, Qt::NoModifier, Qt::IgnoreAction, {}},
+        {"no URLs", withUrls({}), kFileManagerActions, Qt::NoModifier, Qt::IgnoreAction, {}},
+        {"a web address", withUrls({QUrl(QStringLiteral("https://example.org/Haven.rte"))}), kFileManagerActions,
+         Qt::NoModifier, Qt::IgnoreAction, {}},
+        {"a local file and a web address",
+         withUrls({QUrl::fromLocalFile(files.front()), QUrl(QStringLiteral("sftp://host/Haven.rte"))}),
+         kFileManagerActions, Qt::NoModifier, Qt::IgnoreAction, {}},
+    };
+    QList<QStringList> runs;
+    fForm->SetConversion([&runs](const QStringList& dropped, TConversionHost&) {
+        runs << dropped;
+        return 0;
+    });
+    int dialogs = 0;
+    fForm->SetFileChooser([&dialogs] {
+        ++dialogs;
+        return QStringList();
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (const char* control :
+             {"lblTop", "lblPathExplain", "lblDirectory", "DirListBox", "cbDeleteTempFiles", "btnOpen", "lblStatus"}) {
+            SCOPED_TRACE(control);
+            runs.clear();
+            TDrag drag = DragOver(*c.data, control);
+            drag.actions = c.actions;
+            drag.modifiers = c.modifiers;
+            EXPECT_EQ(drag.DragAndDrop(), c.taken);
+            EXPECT_TRUE(runs.isEmpty()) << "the run waits until the drop is answered";
+            QCoreApplication::processEvents();
+            EXPECT_EQ(runs, c.run.isEmpty() ? QList<QStringList>() : QList<QStringList>{c.run});
+        }
+    }
+    EXPECT_EQ(dialogs, 0);
+}
+
+TEST_F(MainFormTest, NeitherAClickNorADropDuringARunStartsAnother)
+{
+    const auto other = FileUrls({Route("Sluis.rte")});
+    for (const TStart start : {TStart::stClick, TStart::stDrop}) {
+        SCOPED_TRACE(start == TStart::stDrop ? "run of dropped files" : "run of chosen files");
+        QStringList runs;
+        Qt::DropAction taken = Qt::CopyAction;
+        fForm->SetConversion([&](const QStringList& files, TConversionHost& host) {
+            runs << QFileInfo(files.front()).fileName();
+            if (runs.size() == 1) {
+                Control<QPushButton>("btnOpen")->click();
+                taken = DragOver(*other, "DirListBox").DragAndDrop();
+                host.ShowStatus(QFileInfo(files.front()).fileName());
             }
-            if (fails)
-                throw Error::CannotCreateFile(QStringLiteral("x"), QStringLiteral("Disk full"));
             return 0;
         });
-        Choose({Route("Haven.rte"), Route("Biesbosch.rte")});
 
-        fForm->btnOpenClick();
+        StartRun(start, {Route("Haven.rte")});
+        QCoreApplication::processEvents();
 
-        EXPECT_EQ(handled, QStringList({QStringLiteral("Haven.rte"), QStringLiteral("Biesbosch.rte")}));
-        EXPECT_FALSE(fForm->isVisible());
-        EXPECT_EQ(fMessages.size(), fails ? 1 : 0);
+        EXPECT_EQ(taken, Qt::IgnoreAction);
+        EXPECT_EQ(runs, QStringList{QStringLiteral("Haven.rte")});
+
+        // Once the run is over a drop works again.
+        StartRun(TStart::stDrop, {Route("Biesbosch.rte")});
+        EXPECT_EQ(runs, QStringList({QStringLiteral("Haven.rte"), QStringLiteral("Biesbosch.rte")}));
     }
+}
+
+// A drag taken before a run starts is refused as it moves on, and a drop
+// the platform delivers all the same starts nothing.
+TEST_F(MainFormTest, ADragHeldOverTheWindowWhileARunStartsIsRefused)
+{
+    const auto other = FileUrls({Route("Sluis.rte")});
+    const TDrag held = DragOver(*other, "btnOpen");
+    ASSERT_EQ(held.Over(), Qt::CopyAction);
+    QStringList runs;
+    Qt::DropAction moved = Qt::CopyAction;
+    Qt::DropAction dropped = Qt::CopyAction;
+    fForm->SetConversion([&](const QStringList& files, TConversionHost&) {
+        runs << QFileInfo(files.front()).fileName();
+        if (runs.size() == 1) {
+            moved = held.Move();
+            dropped = held.Drop();
+        }
+        return 0;
+    });
+
+    StartRun(TStart::stClick, {Route("Haven.rte")});
+    QCoreApplication::processEvents();
+
+    EXPECT_EQ(moved, Qt::IgnoreAction);
+    EXPECT_EQ(dropped, Qt::IgnoreAction);
+    EXPECT_EQ(runs, QStringList{QStringLiteral("Haven.rte")});
+}
+
+TEST_F(MainFormRunTest, DroppedFilesAreConvertedIntoTheFolderListsFolderWithTheCheckBoxAsSet)
+{
+    const QString folder = fRoutes.filePath(QStringLiteral("map"));
+    ASSERT_TRUE(QDir().mkdir(folder));
+    const QString notes = Route("notities.txt");
+    WriteFile(notes, "Haven.rte\n");
+    const QString noRoute = Route("Kapot.rte");
+    WriteFile(noRoute, "geen route");
+    const QStringList dropped{WriteRoute("Haven.rte", 3), notes, folder, WriteRoute("Leeg.rte", 0), noRoute};
+    QList<QStringList> warnings;
+    fForm->SetWarningBox([&warnings](const QStringList& shown) { warnings << shown; });
+    for (const bool deleteKml : {true, false}) {
+        SCOPED_TRACE(deleteKml ? "kml deleted" : "kml kept");
+        QTemporaryDir target;
+        Target(target.path());
+        Control<QCheckBox>("cbDeleteTempFiles")->setChecked(deleteKml);
+
+        StartRun(TStart::stDrop, dropped);
+
+        EXPECT_EQ(Status(), QStringLiteral("Klaar. Routes [1/5] geëxporteerd."));
+        QStringList written{QStringLiteral("Haven.kmz")};
+        if (!deleteKml)
+            written.prepend(QStringLiteral("Haven.kml"));
+        EXPECT_EQ(QDir(target.path()).entryList(QDir::Files, QDir::Name), written);
+        EXPECT_EQ(ArchiveProblems(target.filePath(QStringLiteral("Haven.kmz")), {{52, 4}, {52.01, 4.01}, {52.02, 4.02}}),
+                  QString());
+    }
+    EXPECT_TRUE(fMessages.isEmpty());
+    EXPECT_TRUE(warnings.isEmpty());
 }
 
 } // namespace
