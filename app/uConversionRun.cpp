@@ -116,6 +116,7 @@ int ConvertRoutes(const QStringList& files, TConversionHost& host)
         const QString importName = ExtractFileName(fImportFilename);
         const QString fExportFilename = InFolder(targetFolder, ChangeFileExt(importName, QStringLiteral(".kmz")));
         const QString fTempFilename = InFolder(targetFolder, ChangeFileExt(importName, QStringLiteral(".kml")));
+        const QString gpxFilename = InFolder(targetFolder, ChangeFileExt(importName, QStringLiteral(".gpx")));
         if (const auto reason = PassOverReason(fImportFilename)) {
             host.PassedOver(fImportFilename, *reason);
             continue;
@@ -134,8 +135,7 @@ int ConvertRoutes(const QStringList& files, TConversionHost& host)
             host.Warn(ReplacedArchiveWarning(fExportFilename, earlier->second, fImportFilename));
         Export(aRoute, fTempFilename, fExportFilename, !host.DeleteTempFiles());
         if (host.MakeGpx()) {
-            const QString gpxPath = InFolder(targetFolder, ChangeFileExt(importName, QStringLiteral(".gpx")));
-            if (const int leftOut = ExportGpx(aRoute, gpxPath))
+            if (const int leftOut = ExportGpx(aRoute, gpxFilename))
                 host.Warn(GpxLeftOutWarning(fImportFilename, leftOut));
         }
         archivesMade.insert_or_assign(fExportFilename, fImportFilename);

@@ -74,10 +74,11 @@ protected:
     }
 
     // Writes a route of `count` waypoints, an earlier archive of its name in
-    // the target folder, and converts it once without limits to learn what
-    // a good run prints and writes.
-    void Prepare(int count)
+    // the target folder, and converts it once without limits, with the
+    // options, to learn what a good run prints and writes.
+    void Prepare(int count, const QStringList& options = {})
     {
+        fOptions = options;
         fRoute = Path(QStringLiteral("Haven.rte"));
         TRoute route{QString()};
         route.setCaption(QStringLiteral("Haven"));
@@ -92,20 +93,22 @@ protected:
 
         const QString good = Path(QStringLiteral("good"));
         ASSERT_TRUE(QDir().mkpath(good));
-        const Outcome run = Convert({QStringLiteral("--target"), good, fRoute}, {});
+        const Outcome run = Convert(fOptions + QStringList{QStringLiteral("--target"), good, fRoute}, {});
         ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
         fGoodOut = run.out;
         fComplete = State(good);
         ASSERT_TRUE(fComplete.value(QStringLiteral("Haven.kmz")).startsWith("document: <?xml"));
     }
 
-    QStringList Args() const { return {QStringLiteral("--target"), fTarget, fRoute}; }
+    QStringList Args() const { return fOptions + QStringList{QStringLiteral("--target"), fTarget, fRoute}; }
 
     // The messages as printed: every one ends in a letter, so "." follows.
     QString LoadingMessage() const { return ErrorText::CannotReadFile(fRoute, ErrorText::OutOfMemory()) + u'.'; }
-    QString WritingMessage() const
+    QString WritingMessage(const char* extension = ".kmz") const
     {
-        return ErrorText::CannotCreateFile(fTarget + QStringLiteral("/Haven.kmz"), ErrorText::OutOfMemory()) + u'.';
+        return ErrorText::CannotCreateFile(fTarget + QStringLiteral("/Haven") + QLatin1String(extension),
+                                           ErrorText::OutOfMemory())
+               + u'.';
     }
 
     // Checks one run and returns its message when it failed.
@@ -120,13 +123,18 @@ protected:
         }
         EXPECT_EQ(run.exitCode, 1);
         const QString message = run.err.chopped(run.err.endsWith(u'\n') ? 1 : 0);
-        EXPECT_TRUE((QStringList{LoadingMessage(), WritingMessage(), ErrorText::OutOfMemory() + u'.'}.contains(message)))
+        EXPECT_TRUE((QStringList{LoadingMessage(), WritingMessage(), WritingMessage(".gpx"), ErrorText::OutOfMemory() + u'.'}
+                         .contains(message)))
             << run.err.toStdString();
         // The status keeps its last text.
         EXPECT_EQ(run.out, fGoodOut.first(std::min(run.out.size(), fGoodOut.size() - 1)));
-        // A failure after the archive took its name leaves it whole.
+        // A failure after the archive took its name leaves it whole, and a
+        // GPX document that failed leaves nothing of its own.
         if (state != fBefore) {
-            EXPECT_EQ(state, fComplete);
+            QMap<QString, QByteArray> complete = fComplete;
+            if (message == WritingMessage(".gpx"))
+                complete.remove(QStringLiteral("Haven.gpx"));
+            EXPECT_EQ(state, complete);
         }
         // The earlier archive is replaced only once the new one is whole.
         RestoreEarlierArchive();
@@ -140,6 +148,7 @@ protected:
         WriteFile(QStringLiteral("out/Haven.kmz"), "an earlier archive");
     }
 
+    QStringList fOptions;
     QString fRoute;
     QString fTarget;
     QMap<QString, QByteArray> fBefore;
@@ -187,33 +196,47 @@ TEST_F(ConverterOutOfMemory, UnderAnAddressSpaceLimit)
 
 #ifdef FAIL_ALLOC_LIBRARY
 // One allocation fails, at every moment from the first status line on: in
-// the loading, the writing of the KML, the deflating and the reports.
-TEST_F(ConverterOutOfMemory, WhenAnyOneAllocationFails)
-{
-    Prepare(40);
-    if (HasFatalFailure())
-        return;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(FAIL_ALLOC_LIBRARY));
-    const QString countFile = Path(QStringLiteral("allocations"));
-    environment.insert(QStringLiteral("FAIL_ALLOC_COUNT"), countFile);
-    ASSERT_EQ(ExpectWholeOrNothing(Convert(Args(), {}, environment)), QString());
-    RestoreEarlierArchive();
-    const int allocations = ReadFile(countFile).trimmed().toInt();
-    ASSERT_GT(allocations, 100);
+// the loading, the writing of the KML, the deflating, the GPX document and
+// the reports.
+class ConverterAllocationFails : public ConverterOutOfMemory {
+protected:
+    // Returns the messages of the runs that failed.
+    QSet<QString> Sweep(const QStringList& options)
+    {
+        Prepare(40, options);
+        if (HasFatalFailure())
+            return {};
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(FAIL_ALLOC_LIBRARY));
+        const QString countFile = Path(QStringLiteral("allocations"));
+        environment.insert(QStringLiteral("FAIL_ALLOC_COUNT"), countFile);
+        EXPECT_EQ(ExpectWholeOrNothing(Convert(Args(), {}, environment)), QString());
+        RestoreEarlierArchive();
+        const int allocations = ReadFile(countFile).trimmed().toInt();
+        EXPECT_GT(allocations, 100);
 
-    // Every allocation while there are few, evenly spread ones beyond.
-    const int step = std::max(1, allocations / 400);
-    QSet<QString> messages;
-    for (int at = 1; at <= allocations; at += step) {
-        SCOPED_TRACE(testing::Message() << "allocation " << at << " of " << allocations);
-        environment.insert(QStringLiteral("FAIL_ALLOC_AT"), QString::number(at));
-        messages.insert(ExpectWholeOrNothing(Convert(Args(), {}, environment)));
-        if (HasFailure())
-            return;
+        // Every allocation while there are few, evenly spread ones beyond.
+        const int step = std::max(1, allocations / 400);
+        QSet<QString> messages;
+        for (int at = 1; at <= allocations && !HasFailure(); at += step) {
+            SCOPED_TRACE(testing::Message() << "allocation " << at << " of " << allocations);
+            environment.insert(QStringLiteral("FAIL_ALLOC_AT"), QString::number(at));
+            messages.insert(ExpectWholeOrNothing(Convert(Args(), {}, environment)));
+        }
+        return messages;
     }
+};
+
+TEST_F(ConverterAllocationFails, AtAnyMoment)
+{
+    const QSet<QString> messages = Sweep({});
     EXPECT_TRUE(messages.contains(LoadingMessage()));
     EXPECT_TRUE(messages.contains(WritingMessage()));
+}
+
+TEST_F(ConverterAllocationFails, AtAnyMomentWithAGpxDocument)
+{
+    EXPECT_TRUE(Sweep({QStringLiteral("--gpx")}).contains(WritingMessage(".gpx")));
 }
 #endif
 
