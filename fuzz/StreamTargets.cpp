@@ -3,7 +3,6 @@
 // cannot hold a value, on a random-access and on a front-to-back device.
 #include "fuzz/FuzzTargets.h"
 
-#include "geo/uStreamUtils.Extra.h"
 #include "geo/uStreamUtils.h"
 #include "util/Error.h"
 

@@ -1,7 +1,6 @@
 #include "geo/uGeoObjects.h"
 
 #include "geo/uEasyCrypt.h"
-#include "geo/uStreamUtils.Extra.h"
 #include "geo/uStreamUtils.h"
 #include "platform/CodePage.h"
 #include "util/Error.h"

@@ -274,6 +274,14 @@ QByteArray ReadString(QIODevice& stream)
     return ReadString(reader);
 }
 
+void SkipString(TStreamReader& stream) { stream.Skip(ReadStringCount(stream)); }
+
+void SkipString(QIODevice& stream)
+{
+    TStreamReader reader(stream);
+    SkipString(reader);
+}
+
 void WriteString8(QIODevice& stream, const QByteArray& text)
 {
     if (text.size() > 255)

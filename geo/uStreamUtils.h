@@ -85,6 +85,9 @@ QByteArray ReadString(QIODevice& stream);
 QByteArray ReadString(TStreamReader& stream);
 // The bytes of a WriteString value, valid until the reader next moves on.
 QByteArrayView TakeString(TStreamReader& stream);
+// Consumes a WriteString value and discards it.
+void SkipString(QIODevice& stream);
+void SkipString(TStreamReader& stream);
 
 // A one-byte count, then the bytes; a text over 255 bytes is refused with
 // "Range check error" before anything is written.

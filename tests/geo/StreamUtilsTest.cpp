@@ -1,4 +1,3 @@
-#include "geo/uStreamUtils.Extra.h"
 #include "geo/uStreamUtils.h"
 #include "support/TestSupport.h"
 #include "util/Error.h"
