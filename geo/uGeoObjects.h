@@ -70,6 +70,8 @@ private:
 // The known format versions, oldest first; the last is the one written by default.
 extern const std::array<TkdVersion, 7> cVersions;
 bool IsKnownVersion(quint16 id);
+// The header a new layer starts with: a geo layer of the default version.
+TkdVersion NewLayerVersion();
 
 // The kind, version and writing class at the head of a layer or route file;
 // none when the file does not exist or is too short to hold them. A file that

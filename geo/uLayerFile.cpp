@@ -1,0 +1,325 @@
+#include "geo/uGeoObjects.h"
+
+#include "geo/uEasyCrypt.h"
+#include "geo/uStreamUtils.h"
+#include "platform/CodePage.h"
+#include "util/Error.h"
+#include "util/uSafeFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QScopeGuard>
+
+#include <algorithm>
+#include <exception>
+
+// The layer file format: the version header, the point and layer records and
+// the files that hold them.
+
+namespace {
+
+const QByteArray kLayerKind("L-GEO");
+const QByteArray kLayerClass("TGeoList");
+
+quint16 CurrentVersion() { return cVersions.back().ID(); }
+
+// Points read from versions 1 to 5 do not keep their stored GUIDs.
+bool HasStaleGuids(quint16 version) { return version >= 1 && version <= 5; }
+
+// What `read` takes from the head of a file; none when the file does not
+// exist or ends before that.
+template <typename Read>
+auto ReadFileHead(const QString& fileName, Read read) -> std::optional<decltype(read(std::declval<QFile&>()))>
+{
+    if (!QFileInfo(fileName).isFile())
+        return std::nullopt;
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Error::CannotOpenFile(fileName, file.errorString());
+    try {
+        return read(file);
+    } catch (const Error& e) {
+        if (e.Kind() == TErrorKind::ekReadFailed)
+            throw Error::CannotReadFile(fileName, file.errorString());
+        if (e.Kind() != TErrorKind::ekDamage)
+            throw;
+        return std::nullopt; // too short
+    }
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- TkdVersion
+
+TkdVersion::TkdVersion(const QByteArray& fileID, quint16 id, const QByteArray& className)
+    : fID(id)
+{
+    setFileID(fileID);
+    setClassName(className);
+}
+
+void TkdVersion::Clear()
+{
+    fFileID.clear();
+    fID = 0;
+    fClassName.clear();
+}
+
+const std::array<TkdVersion, 7> cVersions = {
+    TkdVersion({}, 0, {}), TkdVersion({}, 1, {}), TkdVersion({}, 2, {}), TkdVersion({}, 3, {}),
+    TkdVersion({}, 4, {}), TkdVersion({}, 5, {}), TkdVersion({}, 6, {})};
+
+bool IsKnownVersion(quint16 id)
+{
+    return std::ranges::any_of(cVersions, [id](const TkdVersion& v) { return v.ID() == id; });
+}
+
+std::optional<TkdVersion> ReadFileVersion(const QString& fileName)
+{
+    return ReadFileHead(fileName, [](QIODevice& file) {
+        const QByteArray kind = ReadString8(file);
+        const quint16 id = ReadWord(file);
+        return TkdVersion(kind, id, ReadString8(file));
+    });
+}
+
+bool IsValidLayer(const QString& fileName)
+{
+    const std::optional<QByteArray> kind =
+        ReadFileHead(fileName, [](QIODevice& file) { return ReadString8(file).left(TkdVersion::FileIDCapacity); });
+    return kind && (kind->startsWith("L-") || *kind == "LAYER");
+}
+
+TkdVersion NewLayerVersion() { return TkdVersion(kLayerKind, CurrentVersion(), kLayerClass); }
+
+// ------------------------------------------------------------- point records
+
+void TGeoPoint::WriteStrEncrypt(QIODevice& stream, const QByteArray& text) const
+{
+    WriteString(stream, fEncrypt ? AnsiCode(text) : text);
+}
+
+QByteArray TGeoPoint::ReadStrEncrypt(TStreamReader& stream) const
+{
+    const QByteArrayView text = TakeString(stream);
+    return fEncrypt ? AnsiDeCode(text) : text.toByteArray();
+}
+
+QString TGeoPoint::ReadUnicodeStrEncrypt(TStreamReader& stream) const
+{
+    const QByteArrayView text = TakeString(stream);
+    return fEncrypt ? FromAnsi(AnsiDeCode(text)) : FromAnsi(text);
+}
+
+void TGeoPoint::LoadFromStream(QIODevice& stream, quint16 version)
+{
+    TStreamReader reader(stream);
+    LoadFromStream(reader, version);
+}
+
+void TGeoPoint::LoadFromStream(TStreamReader& stream, quint16 version)
+{
+    if (HasStaleGuids(version)) {
+        SkipString(stream);
+        RecreateGuid();
+    } else {
+        fGuid = ReadGUID(stream);
+    }
+    fEncrypt = ReadBoolean(stream);
+    fDateCreated = ReadDateTime(stream);
+    fDateChanged = ReadDateTime(stream);
+    fTags = ReadStrEncrypt(stream);
+    fText = ReadStrEncrypt(stream);
+    fCaption = ReadUnicodeStrEncrypt(stream);
+    fLatitude = ReadDouble(stream);
+    fLongitude = ReadDouble(stream);
+    if (version != 0) {
+        fCanDelete = ReadBoolean(stream);
+        fCanEdit = ReadBoolean(stream);
+    }
+}
+
+void TGeoPoint::SaveToStream(QIODevice& stream, quint16 version) const
+{
+    WriteGUID(stream, fGuid);
+    WriteBoolean(stream, fEncrypt);
+    WriteDateTime(stream, fDateCreated);
+    WriteDateTime(stream, fDateChanged);
+    WriteStrEncrypt(stream, fTags);
+    WriteStrEncrypt(stream, fText);
+    WriteStrEncrypt(stream, ToAnsi(fCaption));
+    WriteDouble(stream, fLatitude);
+    WriteDouble(stream, fLongitude);
+    if (version != 0) {
+        WriteBoolean(stream, fCanDelete);
+        WriteBoolean(stream, fCanEdit);
+    }
+}
+
+qint64 TGeoPoint::MinRecordSize(quint16 version)
+{
+    constexpr qint64 guid = 4 + 38;
+    constexpr qint64 skippedGuid = 4; // any text at all
+    constexpr qint64 common = 1 + 8 + 8 + 3 * 4 + 8 + 8; // flag, dates, texts, position
+    constexpr qint64 permissions = 2;
+    if (version == 0)
+        return guid + common;
+    return (HasStaleGuids(version) ? skippedGuid : guid) + common + permissions;
+}
+
+// --------------------------------------------------------------------- files
+
+bool TGeoList::IsValidFile(const QString& fileName) const { return IsValidLayer(fileName); }
+
+bool TGeoList::LoadFromFile(const QString& value)
+{
+    if (!IsValidFile(value) || value == fFilename)
+        return false;
+    fFilename = value;
+    fClaimedCount = -1;
+    fLoadDamage.reset();
+    // Read-only: a file others may not write still loads.
+    QFile file(value);
+    const auto done = qScopeGuard([this] { fHasChanged = false; });
+    Notify(fOnBeforeLoad);
+    // The stream reader buffers; the file need not.
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        throw Error::CannotOpenFile(value, file.errorString());
+    try {
+        LoadFromStream(file);
+    } catch (const Error& e) {
+        if (e.Kind() == TErrorKind::ekReadFailed)
+            throw Error::CannotReadFile(value, file.errorString());
+        if (e.Kind() != TErrorKind::ekDamage)
+            throw;
+        // What was read before the damage stays.
+        fLoadDamage = TLoadDamage{fClaimedCount};
+    }
+    Notify(fOnAfterLoad);
+    return true;
+}
+
+bool TGeoList::SaveToFile(const QString& value, quint16 version, bool selection)
+{
+    fFilename = value;
+    return SaveToFile(version, selection);
+}
+
+bool TGeoList::SaveToFile(const QString& value, bool selection)
+{
+    fFilename = value;
+    return SaveToFile(selection);
+}
+
+bool TGeoList::SaveToFile(bool selection) { return SaveToFile(CurrentVersion(), selection); }
+
+bool TGeoList::SaveToFile(quint16 version, bool selection)
+{
+    // The old file is replaced only by a complete new one; an uncommitted
+    // one is discarded with `file`.
+    const auto done = qScopeGuard([this] { fHasChanged = false; });
+    Notify(fOnBeforeSave);
+    bool saved = false;
+    try {
+        const auto file = CreateSafeFile(fFilename);
+        SaveToStream(*file, version, selection);
+        CommitSafeFile(*file);
+        saved = true;
+    } catch (const std::exception&) {
+        saved = false;
+    }
+    Notify(fOnAfterSave);
+    return saved;
+}
+
+void TGeoList::LoadFromStream(QIODevice& stream)
+{
+    TStreamReader reader(stream);
+    LoadLayer(reader);
+    LoadPOIs(reader, fFileVersion.ID());
+}
+
+void TGeoList::SaveToStream(QIODevice& stream, quint16 version, bool selection) const
+{
+    SaveLayer(stream, version);
+    SavePOIs(stream, version, selection);
+}
+
+void TGeoList::LoadLayer(TStreamReader& stream)
+{
+    fFileVersion.setFileID(ReadString8(stream));
+    fFileVersion.setID(ReadWord(stream));
+    fFileVersion.setClassName(ReadString8(stream));
+    fGUID = ReadGUID(stream);
+    fDateCreated = ReadDateTime(stream);
+    if (fFileVersion.ID() != 0)
+        fCategory = FromAnsi(ReadString(stream));
+    fCaption = FromAnsi(ReadString(stream));
+    ReadStringList(stream, fDescription);
+    ReadStringList(stream, fTags);
+    ReadStringList(stream, fNotes);
+    ReadStringList(stream, fColofon);
+    if (fFileVersion.ID() != 0) {
+        fCanDelete = ReadBoolean(stream);
+        fCanEdit = ReadBoolean(stream);
+    }
+}
+
+void TGeoList::SaveLayer(QIODevice& stream, quint16 version) const
+{
+    WriteString8(stream, fFileVersion.FileID());
+    WriteWord(stream, version);
+    WriteString8(stream, fFileVersion.ClassName());
+    WriteGUID(stream, fGUID);
+    WriteDateTime(stream, fDateCreated);
+    if (version != 0)
+        WriteString(stream, ToAnsi(fCategory));
+    WriteString(stream, ToAnsi(fCaption));
+    WriteStringList(stream, &fDescription);
+    WriteStringList(stream, &fTags);
+    WriteStringList(stream, &fNotes);
+    WriteStringList(stream, &fColofon);
+    if (version != 0) {
+        WriteBoolean(stream, fCanDelete);
+        WriteBoolean(stream, fCanEdit);
+    }
+}
+
+void TGeoList::LoadPOIs(TStreamReader& stream, quint16 version)
+{
+    const qint32 count = ReadInteger(stream);
+    ReservePoints(count, stream, version);
+    for (qint32 i = 0; i < count; ++i)
+        LoadPoint(*AddForLoading(), stream, version);
+}
+
+void TGeoList::SavePOIs(QIODevice& stream, quint16 version, bool selection) const
+{
+    WriteInteger(stream, GetCount(selection));
+    for (const auto& item : fItems) {
+        if (!selection || item->fSelected)
+            item->SaveToStream(stream, version);
+    }
+}
+
+void TGeoList::ReservePoints(qint32 count, const TStreamReader& stream, quint16 version)
+{
+    fClaimedCount = count;
+    if (count < 0)
+        throw Error(TErrorKind::ekDamage, ErrorText::ArgumentOutOfRange());
+    // A damaged count must not claim more memory than the file could fill.
+    const qint64 room = std::min<qint64>(count, stream.BytesLeft() / TGeoPoint::MinRecordSize(version));
+    fItems.reserve(fItems.size() + static_cast<std::size_t>(room));
+}
+
+void TGeoList::LoadPoint(TGeoPoint& point, TStreamReader& stream, quint16 version)
+{
+    try {
+        point.LoadFromStream(stream, version);
+    } catch (...) {
+        DiscardPoint(point.fIndex);
+        throw;
+    }
+}
+
+void TGeoList::DiscardPoint(int index) { Delete(index); }
