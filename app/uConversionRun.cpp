@@ -8,6 +8,7 @@
 #include "util/Error.h"
 #include "util/uFileUtils.h"
 #include "util/uSafeFile.h"
+#include "util/uSharedSettings.h"
 #include "util/uVisibleText.h"
 
 #include <QFileInfo>
@@ -107,6 +108,8 @@ bool LoadChosenRoute(TRoute& route, const QString& path, TRouteFileHost& host)
 
 int ConvertRoutes(const QStringList& files, TConversionHost& host)
 {
+    // Later users of the shared record count on the decimal point a run leaves.
+    SharedSettings().DecimalSeparator = u'.';
     int dn = 0;
     // Archive path, the route file it came from. Not a QHash: its insertion
     // cannot report memory that runs out.

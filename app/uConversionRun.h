@@ -61,7 +61,8 @@ bool LoadChosenRoute(TRoute& route, const QString& path, TRouteFileHost& host);
 // error too (TErrorKind::ekOutOfMemory, naming the file), and the file in
 // hand is left as it was; a .gpx that fails so leaves its archive, which is
 // whole, behind. A .kml that is not kept never takes a name, so
-// a file of that name is never touched.
+// a file of that name is never touched. From its start on, the shared
+// record's decimal separator is "." for every later user.
 int ConvertRoutes(const QStringList& files, TConversionHost& host);
 
 // The warning for a route file that was cut short or held a field that could

@@ -5,7 +5,6 @@
 #include "platform/DateTime.h"
 #include "platform/FormatSettings.h"
 #include "util/uCrLfWriter.h"
-#include "util/uSharedSettings.h"
 
 #include <QTimeZone>
 
@@ -105,9 +104,11 @@ int OffsetOfLocalTime(const QTimeZone& zone, qint64 wallMsecs)
     return zone.standardTimeOffset(instant(wallMsecs - qint64(before) * 1000));
 }
 
+// Digits and dashes only, which no record's conventions change.
 QString PathDate(double created)
 {
-    const QString date = FormatDateTime(QStringLiteral("dd-mm-yyyy"), created, SharedSettings());
+    static const TFormatSettings kNoConventions;
+    const QString date = FormatDateTime(QStringLiteral("dd-mm-yyyy"), created, kNoConventions);
     return date + QStringLiteral(" - ") + date;
 }
 
@@ -123,7 +124,6 @@ std::vector<Piece> DocumentPieces(const TGeoList& route)
     Replace(pieces, QStringLiteral("%pathname%"), Value(XmlText(route.Caption())));
     Replace(pieces, QStringLiteral("%pathdate%"), Value(PathDate(route.DateCreated())));
     Replace(pieces, QStringLiteral("%pathid%"), Value(PathId(route.GUID())));
-    SharedSettings().DecimalSeparator = u'.';
     const Piece seconds = Value(QString::number(TRouteHelper::UnixSeconds(route.DateCreated())));
     Replace(pieces, QStringLiteral("%pathcreated%"), seconds);
     Replace(pieces, QStringLiteral("%pathStart%"), seconds);
@@ -139,9 +139,6 @@ void ForEachCoordinatesLine(const TGeoList& route, Write&& write)
 {
     if (route.Count() == 0)
         return;
-    // The numbers follow the shared settings, whose decimal separator the
-    // document fixes to ".".
-    SharedSettings().DecimalSeparator = u'.';
     char line[2 * cFloatTextCapacity + 3];
     for (int i = 0; i < route.Count(); ++i) {
         const TGeoPoint* point = route.GetItem(i);

@@ -15,9 +15,8 @@ extern const QString cKMLExtensionNamespace;
 // one placemark whose line string runs through the waypoints, with the
 // route's name, creation time and identifier in the product's extension
 // elements. Only the route's caption, creation time, GUID and the waypoints'
-// positions are read; nothing of the route changes.
-//
-// Both set the decimal separator of SharedSettings to "." for every later user.
+// positions are read; nothing of the route changes. Numbers have "." as
+// decimal separator whatever the format records hold.
 namespace TRouteHelper {
 
 // The whole document, lines ended by CR LF, no line break after the last.

@@ -182,8 +182,9 @@ TEST(RouteHelper, NumbersDoNotFollowTheLocale)
     SharedSettings().DecimalSeparator = u',';
     const auto route = MakeRoute(QStringLiteral("x"), 0, kGuid, {{52.123456789012345, 4.25}});
     EXPECT_EQ(TRouteHelper::KMLCoordinatesStr(*route), QStringLiteral("4.25,52.1234567890123\r\n"));
-    // The renderer leaves the shared record with its decimal point.
-    EXPECT_EQ(FloatToStr(4.25, SharedSettings()), QStringLiteral("4.25"));
+    // The renderer leaves the shared record as it found it.
+    EXPECT_EQ(SharedSettings().DecimalSeparator, QChar(u','));
+    InitSharedSettings();
 }
 
 // The conversion streams the document onto its file; the bytes must be those
