@@ -2,10 +2,9 @@
 #include "app/QtTranslations.h"
 #include "environment/uDlgErrorOnStart.h"
 #include "environment/uNautivaControl.h"
-#include "geo/uGeoObjects.h"
+#include "geo/uFormatRecords.h"
 #include "platform/AtomicFile.h"
 #include "platform/DateTime.h"
-#include "util/uSharedSettings.h"
 
 #include <QApplication>
 
@@ -17,8 +16,7 @@ namespace {
 // on Windows), so there is nothing to declare here.
 int Main(int argc, char* argv[])
 {
-    InitGeoFormatSettings();
-    InitSharedSettings();
+    InitFormatSettings();
     LoadTimeZone();
     CleanUpOnSignals();
 

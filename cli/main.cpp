@@ -2,12 +2,11 @@
 
 #include "app/uConversionRun.h"
 #include "app/uPassagePlanRun.h"
-#include "geo/uGeoObjects.h"
+#include "geo/uFormatRecords.h"
 #include "platform/AtomicFile.h"
 #include "platform/DateTime.h"
 #include "platform/FolderAccess.h"
 #include "util/Error.h"
-#include "util/uSharedSettings.h"
 #include "util/uVisibleText.h"
 
 #include <QCoreApplication>
@@ -146,8 +145,7 @@ int UsageError(const QString& problem)
 
 int Main(int argc, char* argv[])
 {
-    InitGeoFormatSettings();
-    InitSharedSettings();
+    InitFormatSettings();
     LoadTimeZone();
     CleanUpOnSignals();
 

@@ -83,8 +83,8 @@ std::optional<TkdVersion> ReadFileVersion(const QString& fileName);
 bool IsValidLayer(const QString& fileName);
 
 // Number formats for points given as text. Filled from the user's locale by
-// InitGeoFormatSettings, called once at program start; the accessors fill
-// them on first use when nothing did so before.
+// InitGeoFormatSettings, which InitFormatSettings calls at program start; the
+// accessors fill them on first use when nothing did so before.
 void InitGeoFormatSettings();
 TFormatSettings& MySettings();
 TFormatSettings& POIImportSettings(); // decimal comma, no thousands separator
