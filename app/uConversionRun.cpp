@@ -5,7 +5,7 @@
 #include "export/uTRouteHelper.h"
 #include "geo/uRouteLibrary.h"
 #include "platform/AtomicFile.h"
-#include "util/Error.h"
+#include "platform/Error.h"
 #include "util/uFileUtils.h"
 #include "util/uSafeFile.h"
 #include "util/uVisibleText.h"

@@ -2,7 +2,7 @@
 
 #include "export/uPassagePlan.h"
 #include "geo/uRouteLibrary.h"
-#include "util/Error.h"
+#include "platform/Error.h"
 
 #include <new>
 

@@ -5,8 +5,8 @@
 #include "geo/uGeoObjects.h"
 #include "platform/AtomicFile.h"
 #include "platform/DateTime.h"
+#include "platform/Error.h"
 #include "platform/FolderAccess.h"
-#include "util/Error.h"
 #include "util/uSharedSettings.h"
 #include "util/uVisibleText.h"
 

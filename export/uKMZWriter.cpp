@@ -1,8 +1,8 @@
 #include "export/uKMZWriter.h"
 
 #include "geo/uStreamUtils.h"
+#include "platform/Error.h"
 #include "platform/FileAttributes.h"
-#include "util/Error.h"
 #include "util/uSafeFile.h"
 
 #include <QFile>

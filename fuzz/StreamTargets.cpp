@@ -5,7 +5,7 @@
 
 #include "geo/uStreamUtils.Extra.h"
 #include "geo/uStreamUtils.h"
-#include "util/Error.h"
+#include "platform/Error.h"
 
 #include <QBuffer>
 #include <QtEndian>

@@ -1,6 +1,6 @@
 #include "util/uCrLfWriter.h"
 
-#include "util/Error.h"
+#include "platform/Error.h"
 #include "util/uSafeFile.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "util/uSafeFile.h"
 
-#include "util/Error.h"
+#include "platform/Error.h"
 #include "util/uCrLfWriter.h"
 
 std::unique_ptr<TAtomicFile> CreateSafeFile(const QString& path)

@@ -5,8 +5,8 @@
 
 #include "app/uConversionRun.h"
 
+#include "platform/Error.h"
 #include "support/FileSizeLimit.h"
-#include "util/Error.h"
 
 #include <QDir>
 #include <QFile>
