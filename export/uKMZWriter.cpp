@@ -3,6 +3,7 @@
 #include "geo/uStreamUtils.h"
 #include "platform/Error.h"
 #include "platform/FileAttributes.h"
+#include "util/uDeviceWrite.h"
 #include "util/uSafeFile.h"
 
 #include <QFile>

@@ -17,17 +17,6 @@ void CommitSafeFile(TAtomicFile& file)
         throw Error::CannotCreateFile(file.Path(), file.errorString());
 }
 
-bool WriteFully(QIODevice& device, QByteArrayView bytes)
-{
-    while (!bytes.isEmpty()) {
-        const qint64 written = device.write(bytes.data(), bytes.size());
-        if (written <= 0)
-            return false;
-        bytes = bytes.sliced(written);
-    }
-    return true;
-}
-
 void FillSafeFile(TAtomicFile& file, const std::function<void(QIODevice&)>& write, const QString& shownPath)
 {
     if (!file.Create())
