@@ -1,7 +1,7 @@
 // rte2kmz: the conversion run of the window program, from the command line.
 
-#include "app/uConversionRun.h"
-#include "app/uPassagePlanRun.h"
+#include "convert/uConversionRun.h"
+#include "convert/uPassagePlanRun.h"
 #include "geo/uGeoObjects.h"
 #include "platform/AtomicFile.h"
 #include "platform/DateTime.h"

@@ -3,7 +3,7 @@
 
 #include "ConverterRun.h"
 
-#include "app/uConversionRun.h"
+#include "convert/uConversionRun.h"
 
 #include "platform/Error.h"
 #include "support/FileSizeLimit.h"

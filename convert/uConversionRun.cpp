@@ -1,4 +1,4 @@
-#include "app/uConversionRun.h"
+#include "convert/uConversionRun.h"
 
 #include "export/uGpxWriter.h"
 #include "export/uKMZWriter.h"

@@ -1,4 +1,4 @@
-#include "app/uPassagePlanRun.h"
+#include "convert/uPassagePlanRun.h"
 
 #include "export/uPassagePlan.h"
 #include "geo/uRouteLibrary.h"
