@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/uConversionRun.h"
+#include "convert/uConversionRun.h"
 
 #include <QString>
 #include <QStringList>

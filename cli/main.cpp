@@ -1,12 +1,12 @@
 // rte2kmz: the conversion run of the window program, from the command line.
 
-#include "app/uConversionRun.h"
-#include "app/uPassagePlanRun.h"
+#include "convert/uConversionRun.h"
+#include "convert/uPassagePlanRun.h"
 #include "geo/uFormatRecords.h"
 #include "platform/AtomicFile.h"
 #include "platform/DateTime.h"
+#include "platform/Error.h"
 #include "platform/FolderAccess.h"
-#include "util/Error.h"
 #include "util/uVisibleText.h"
 
 #include <QCoreApplication>

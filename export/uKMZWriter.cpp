@@ -1,16 +1,19 @@
 #include "export/uKMZWriter.h"
 
-#include "geo/uStreamUtils.h"
+#include "platform/Error.h"
 #include "platform/FileAttributes.h"
-#include "util/Error.h"
+#include "util/uDeviceWrite.h"
 #include "util/uSafeFile.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QScopeGuard>
+#include <QtEndian>
 
 #include <zlib.h>
 
+#include <array>
+#include <concepts>
 #include <limits>
 #include <new>
 #include <vector>
@@ -29,6 +32,15 @@ void WriteBytes(QIODevice& device, QByteArrayView bytes)
 {
     if (!WriteFully(device, bytes))
         throw Error::StreamWrite();
+}
+
+// A ZIP field: little-endian on any machine.
+template <std::unsigned_integral T>
+void WriteField(QIODevice& device, T value)
+{
+    std::array<char, sizeof(T)> bytes;
+    qToLittleEndian(value, bytes.data());
+    WriteBytes(device, QByteArrayView(bytes.data(), bytes.size()));
 }
 
 quint32 ZipSize(qint64 value, const QString& entryName)
@@ -127,7 +139,7 @@ void TZipWriter::AddEntry(QIODevice& source, const QString& name, TZipMethod met
 
     // The header goes first with the CRC and compressed size still 0; both
     // are known only once the data is written.
-    WriteCardinal(fArchive, kLocalHeaderSignature);
+    WriteField<quint32>(fArchive, kLocalHeaderSignature);
     WriteEntryFields(entry);
     WriteBytes(fArchive, entry.Name);
 
@@ -162,43 +174,43 @@ void TZipWriter::Finish()
 {
     const qint64 directoryOffset = fArchive.pos();
     for (const Entry& entry : fEntries) {
-        WriteCardinal(fArchive, kCentralHeaderSignature);
-        WriteWord(fArchive, kVersion);
+        WriteField<quint32>(fArchive, kCentralHeaderSignature);
+        WriteField<quint16>(fArchive, kVersion);
         WriteEntryFields(entry);
-        WriteWord(fArchive, 0); // file comment length
-        WriteWord(fArchive, 0); // disk number start
-        WriteWord(fArchive, 0); // internal file attributes
-        WriteCardinal(fArchive, entry.ExternalAttributes);
-        WriteCardinal(fArchive, entry.Offset);
+        WriteField<quint16>(fArchive, 0); // file comment length
+        WriteField<quint16>(fArchive, 0); // disk number start
+        WriteField<quint16>(fArchive, 0); // internal file attributes
+        WriteField<quint32>(fArchive, entry.ExternalAttributes);
+        WriteField<quint32>(fArchive, entry.Offset);
         WriteBytes(fArchive, entry.Name);
     }
     const qint64 directorySize = fArchive.pos() - directoryOffset;
     const auto entryCount = static_cast<quint16>(fEntries.size());
 
-    WriteCardinal(fArchive, kEndRecordSignature);
-    WriteWord(fArchive, 0); // number of this disk
-    WriteWord(fArchive, 0); // disk where the central directory starts
-    WriteWord(fArchive, entryCount);
-    WriteWord(fArchive, entryCount);
-    WriteCardinal(fArchive, static_cast<quint32>(directorySize));
-    WriteCardinal(fArchive, static_cast<quint32>(directoryOffset));
-    WriteWord(fArchive, 0); // comment length
+    WriteField<quint32>(fArchive, kEndRecordSignature);
+    WriteField<quint16>(fArchive, 0); // number of this disk
+    WriteField<quint16>(fArchive, 0); // disk where the central directory starts
+    WriteField<quint16>(fArchive, entryCount);
+    WriteField<quint16>(fArchive, entryCount);
+    WriteField<quint32>(fArchive, static_cast<quint32>(directorySize));
+    WriteField<quint32>(fArchive, static_cast<quint32>(directoryOffset));
+    WriteField<quint16>(fArchive, 0); // comment length
 }
 
 // The fields that the local and the central header share, from the version
 // needed to extract through the extra field length.
 void TZipWriter::WriteEntryFields(const Entry& entry)
 {
-    WriteWord(fArchive, kVersion);
-    WriteWord(fArchive, kUtf8NameFlag);
-    WriteWord(fArchive, static_cast<quint16>(entry.Method));
-    WriteWord(fArchive, entry.Stamp.Time);
-    WriteWord(fArchive, entry.Stamp.Date);
-    WriteCardinal(fArchive, entry.Crc);
-    WriteCardinal(fArchive, entry.CompressedSize);
-    WriteCardinal(fArchive, entry.UncompressedSize);
-    WriteWord(fArchive, static_cast<quint16>(entry.Name.size()));
-    WriteWord(fArchive, 0); // extra field length
+    WriteField<quint16>(fArchive, kVersion);
+    WriteField<quint16>(fArchive, kUtf8NameFlag);
+    WriteField<quint16>(fArchive, static_cast<quint16>(entry.Method));
+    WriteField<quint16>(fArchive, entry.Stamp.Time);
+    WriteField<quint16>(fArchive, entry.Stamp.Date);
+    WriteField<quint32>(fArchive, entry.Crc);
+    WriteField<quint32>(fArchive, entry.CompressedSize);
+    WriteField<quint32>(fArchive, entry.UncompressedSize);
+    WriteField<quint16>(fArchive, static_cast<quint16>(entry.Name.size()));
+    WriteField<quint16>(fArchive, 0); // extra field length
 }
 
 void TZipWriter::SeekTo(qint64 offset)

@@ -1,6 +1,6 @@
 #include "fuzz/FuzzTargets.h"
 
-#include "util/Error.h"
+#include "platform/Error.h"
 
 #include <algorithm>
 #include <array>

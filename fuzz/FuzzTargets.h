@@ -34,8 +34,9 @@ void Require(bool kept, const char* promise);
 // while reading: a short stream, an impossible count or a malformed GUID.
 void RequireReadError(const Error& error);
 
-// Every target, in the order the fuzz script runs them. A new target joins
-// this table and the list in fuzz/CMakeLists.txt.
+// Every target, in the order the fuzz script runs them. fuzz/CMakeLists.txt
+// makes a program for each row of the table, reading the names from it, so a
+// new target joins the table and nothing else.
 std::span<const TFuzzTarget> FuzzTargets();
 // Raises std::invalid_argument for a name the table lacks.
 const TFuzzTarget& FuzzTargetNamed(std::string_view name);

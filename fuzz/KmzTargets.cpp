@@ -4,8 +4,8 @@
 #include "fuzz/FuzzTargets.h"
 
 #include "export/uKMZWriter.h"
+#include "platform/Error.h"
 #include "support/ZipReader.h"
-#include "util/Error.h"
 
 #include <QBuffer>
 #include <QDataStream>

@@ -3,7 +3,7 @@
 #include "fuzz/FuzzTargets.h"
 
 #include "geo/uGeoObjects.h"
-#include "util/Error.h"
+#include "platform/Error.h"
 
 #include <QBuffer>
 #include <QFile>

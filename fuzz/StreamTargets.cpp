@@ -4,7 +4,7 @@
 #include "fuzz/FuzzTargets.h"
 
 #include "geo/uStreamUtils.h"
-#include "util/Error.h"
+#include "platform/Error.h"
 
 #include <QBuffer>
 #include <QtEndian>

@@ -1,6 +1,6 @@
 #include "geo/uEasyCrypt.h"
 
-#include "util/Error.h"
+#include "platform/Error.h"
 
 QByteArray ansi_str_code(QByteArrayView s, encdec mode)
 {

@@ -2,7 +2,7 @@
 
 #include "geo/uStreamUtils.h"
 #include "platform/CodePage.h"
-#include "util/Error.h"
+#include "platform/Error.h"
 
 #include <algorithm>
 #include <utility>

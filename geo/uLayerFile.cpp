@@ -3,7 +3,7 @@
 #include "geo/uEasyCrypt.h"
 #include "geo/uStreamUtils.h"
 #include "platform/CodePage.h"
-#include "util/Error.h"
+#include "platform/Error.h"
 #include "util/uSafeFile.h"
 
 #include <QFile>

@@ -2,7 +2,7 @@
 
 #include "geo/TPUMar1.h"
 #include "geo/uStreamUtils.h"
-#include "util/Error.h"
+#include "platform/Error.h"
 
 #include <algorithm>
 #include <numeric>

@@ -1,7 +1,7 @@
 #include "geo/uStreamUtils.h"
 
 #include "platform/CodePage.h"
-#include "util/Error.h"
+#include "platform/Error.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>

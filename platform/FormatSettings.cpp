@@ -1,6 +1,6 @@
 #include "platform/FormatSettings.h"
 
-#include "util/Error.h"
+#include "platform/Error.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian 12 machine lacks to build and test the project,
-# then configures and builds it in build/. Safe to run again.
+# then configures it in build/; each script builds what it needs. Safe to run
+# again.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -25,4 +26,3 @@ if ((${#missing[@]})); then
 fi
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build

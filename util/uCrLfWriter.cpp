@@ -1,7 +1,7 @@
 #include "util/uCrLfWriter.h"
 
-#include "util/Error.h"
-#include "util/uSafeFile.h"
+#include "platform/Error.h"
+#include "util/uDeviceWrite.h"
 
 #include <algorithm>
 

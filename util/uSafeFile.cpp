@@ -1,6 +1,6 @@
 #include "util/uSafeFile.h"
 
-#include "util/Error.h"
+#include "platform/Error.h"
 #include "util/uCrLfWriter.h"
 
 std::unique_ptr<TAtomicFile> CreateSafeFile(const QString& path)
@@ -15,17 +15,6 @@ void CommitSafeFile(TAtomicFile& file)
 {
     if (!file.Commit())
         throw Error::CannotCreateFile(file.Path(), file.errorString());
-}
-
-bool WriteFully(QIODevice& device, QByteArrayView bytes)
-{
-    while (!bytes.isEmpty()) {
-        const qint64 written = device.write(bytes.data(), bytes.size());
-        if (written <= 0)
-            return false;
-        bytes = bytes.sliced(written);
-    }
-    return true;
 }
 
 void FillSafeFile(TAtomicFile& file, const std::function<void(QIODevice&)>& write, const QString& shownPath)

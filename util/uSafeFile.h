@@ -1,8 +1,9 @@
 #pragma once
 
 #include "platform/AtomicFile.h"
+// What fills a safe file writes through WriteFully.
+#include "util/uDeviceWrite.h"
 
-#include <QByteArrayView>
 #include <QIODevice>
 #include <QString>
 
@@ -20,11 +21,6 @@ std::unique_ptr<TAtomicFile> CreateSafeFile(const QString& path);
 // when a write failed on the way or the move is refused. Destroying the
 // file without committing removes the temporary file.
 void CommitSafeFile(TAtomicFile& file);
-
-// Offers the bytes again as long as the device takes some of them: a file
-// takes part of a large write when the disk fills up, and tells why only on
-// the next attempt. False when the device takes no more.
-bool WriteFully(QIODevice& device, QByteArrayView bytes);
 
 // Creates the file, lets `write` fill it and writes out what is buffered,
 // leaving it open. When that fails, "Cannot create file "%s". %s" is raised

@@ -3,7 +3,7 @@
 
 #include "app/TDirListBox.h"
 #include "geo/uRouteLibrary.h"
-#include "util/Error.h"
+#include "platform/Error.h"
 
 #include "support/ArchiveReaders.h"
 #include "support/TestSupport.h"

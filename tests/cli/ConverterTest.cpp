@@ -3,10 +3,10 @@
 
 #include "ConverterRun.h"
 
-#include "app/uConversionRun.h"
+#include "convert/uConversionRun.h"
 
+#include "platform/Error.h"
 #include "support/FileSizeLimit.h"
-#include "util/Error.h"
 
 #include <QDir>
 #include <QFile>

@@ -9,8 +9,8 @@
 #include "ConverterRun.h"
 
 #include "geo/uRouteLibrary.h"
+#include "platform/Error.h"
 #include "support/ZipReader.h"
-#include "util/Error.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 #include "export/uKMZWriter.h"
+#include "platform/Error.h"
 #include "support/FileSizeLimit.h"
 #include "support/TestSupport.h"
 #include "support/ZipReader.h"
-#include "util/Error.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -2,9 +2,9 @@
 #include "geo/uRouteLibrary.h"
 #include "geo/uStreamUtils.h"
 #include "platform/CodePage.h"
+#include "platform/Error.h"
 #include "support/FileSizeLimit.h"
 #include "support/TestSupport.h"
-#include "util/Error.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -2,9 +2,9 @@
 // field: the load keeps exactly the points complete before the damage and
 // no error escapes it.
 #include "geo/uGeoObjects.h"
+#include "platform/Error.h"
 #include "support/LayerImage.h"
 #include "support/TestSupport.h"
-#include "util/Error.h"
 
 #include <QBuffer>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "geo/uEasyCrypt.h"
+#include "platform/Error.h"
 #include "support/TestSupport.h"
-#include "util/Error.h"
 
 #include <gtest/gtest.h>
 

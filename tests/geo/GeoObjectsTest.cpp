@@ -1,7 +1,7 @@
 #include "geo/uGeoObjects.h"
 #include "geo/uStreamUtils.h"
+#include "platform/Error.h"
 #include "support/TestSupport.h"
-#include "util/Error.h"
 
 #include <QBuffer>
 

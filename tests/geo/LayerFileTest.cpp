@@ -1,10 +1,10 @@
 #include "geo/uEasyCrypt.h"
 #include "geo/uGeoObjects.h"
 #include "geo/uStreamUtils.h"
+#include "platform/Error.h"
 #include "support/FileSizeLimit.h"
 #include "support/LayerBytes.h"
 #include "support/TestSupport.h"
-#include "util/Error.h"
 
 #include <QBuffer>
 #include <QDir>

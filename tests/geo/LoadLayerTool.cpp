@@ -1,7 +1,7 @@
 // Loads a layer file and prints how many points it holds, or the error that
 // stopped it; the tests run it as another user.
 #include "geo/uGeoObjects.h"
-#include "util/Error.h"
+#include "platform/Error.h"
 
 #include <QCoreApplication>
 

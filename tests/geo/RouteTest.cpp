@@ -1,8 +1,8 @@
 #include "geo/uRouteLibrary.h"
 #include "geo/uStreamUtils.h"
+#include "platform/Error.h"
 #include "support/LayerBytes.h"
 #include "support/TestSupport.h"
-#include "util/Error.h"
 
 #include <QBuffer>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "geo/uStreamUtils.h"
+#include "platform/Error.h"
 #include "support/TestSupport.h"
-#include "util/Error.h"
 
 #include <QBuffer>
 

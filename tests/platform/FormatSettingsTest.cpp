@@ -1,6 +1,6 @@
+#include "platform/Error.h"
 #include "platform/FormatSettings.h"
 #include "support/TestSupport.h"
-#include "util/Error.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "TestSupport.h"
 
-#include "util/Error.h"
+#include "platform/Error.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "util/Error.h"
+#include "platform/Error.h"
 #include "util/uCrLfWriter.h"
 #include "util/uStringList.h"
 

@@ -1,6 +1,6 @@
+#include "platform/Error.h"
 #include "support/FileSizeLimit.h"
 #include "support/TestSupport.h"
-#include "util/Error.h"
 #include "util/uSafeFile.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "util/Error.h"
+#include "platform/Error.h"
 
 Error::Error(TErrorKind kind, QString message) : Error(kind, std::move(message), QString(), QString()) {}
 

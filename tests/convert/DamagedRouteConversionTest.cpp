@@ -3,7 +3,7 @@
 // archive it writes runs through exactly the waypoints read in full, a file
 // that is no route any more is reported as an empty route, and a damaged
 // route gets one warning with the waypoints kept and claimed.
-#include "app/uConversionRun.h"
+#include "convert/uConversionRun.h"
 #include "geo/uRouteLibrary.h"
 #include "support/LayerImage.h"
 #include "support/TestSupport.h"

@@ -1,11 +1,11 @@
-#include "app/uConversionRun.h"
+#include "convert/uConversionRun.h"
 
 #include "export/uGpxWriter.h"
 #include "export/uKMZWriter.h"
 #include "export/uTRouteHelper.h"
 #include "geo/uRouteLibrary.h"
 #include "platform/AtomicFile.h"
-#include "util/Error.h"
+#include "platform/Error.h"
 #include "util/uFileUtils.h"
 #include "util/uSafeFile.h"
 #include "util/uSharedSettings.h"

@@ -1,4 +1,4 @@
-#include "app/uConversionRun.h"
+#include "convert/uConversionRun.h"
 #include "platform/FormatSettings.h"
 #include "util/uSharedSettings.h"
 

@@ -1,8 +1,8 @@
-#include "app/uPassagePlanRun.h"
+#include "convert/uPassagePlanRun.h"
 
 #include "export/uPassagePlan.h"
 #include "geo/uRouteLibrary.h"
-#include "util/Error.h"
+#include "platform/Error.h"
 
 #include <new>
 
