@@ -75,8 +75,10 @@ TEST_F(Gpx, EveryExportedRouteGetsItsGpxAndTheStatusLinesStayTheSame)
                                           QStringLiteral("Haven.gpx"), QStringLiteral("Haven.kmz"),
                                           QStringLiteral("geheim.gpx"), QStringLiteral("geheim.kmz"),
                                           QStringLiteral("oud.gpx"), QStringLiteral("oud.kmz")}));
+    // The documents, not the archives' bytes: an entry's time stamp has two
+    // seconds' grain, and the two runs may fall on either side of a step.
     for (const QString& kmz : QDir(plain).entryList(QDir::Files))
-        EXPECT_EQ(ReadFile(In(plain, kmz)), ReadFile(In(Target(), kmz))) << kmz.toStdString();
+        EXPECT_EQ(Unpacked(In(plain, kmz)), Unpacked(In(Target(), kmz))) << kmz.toStdString();
     ExpectReadersAgree(routes);
     const QByteArray fine = ReadFile(In(Target(), QStringLiteral("Fijn.gpx")));
     EXPECT_TRUE(fine.contains("<rtept lat=\"0.00001\" lon=\"0.0000001\">")) << fine.toStdString();
