@@ -10,48 +10,18 @@
 #include <QTimeZone>
 
 #include <charconv>
-#include <cmath>
 #include <optional>
-#include <string>
 
 namespace {
 
 // The shortest decimal that reads back as the same double, in plain digits:
 // GPX types coordinates as xsd:decimal, which knows no exponent.
-std::string PlainDecimal(double value)
+QString PlainDecimal(double value)
 {
-    char shortest[32];
-    const auto end = std::to_chars(std::begin(shortest), std::end(shortest), value).ptr;
-    const std::string_view text(shortest, static_cast<std::size_t>(end - shortest));
-    const std::size_t e = text.find('e');
-    if (e == std::string_view::npos)
-        return std::string(text);
-
-    std::string_view mantissa = text.substr(0, e);
-    const int exponent = std::stoi(std::string(text.substr(e + 1)));
-    std::string sign;
-    if (mantissa.front() == '-') {
-        sign = "-";
-        mantissa.remove_prefix(1);
-    }
-    std::string digits(mantissa);
-    const std::size_t dot = digits.find('.');
-    int point = static_cast<int>(dot == std::string::npos ? digits.size() : dot) + exponent;
-    if (dot != std::string::npos)
-        digits.erase(dot, 1);
-    const int count = static_cast<int>(digits.size());
-    if (point <= 0)
-        return sign + "0." + std::string(static_cast<std::size_t>(-point), '0') + digits;
-    if (point >= count)
-        return sign + digits + std::string(static_cast<std::size_t>(point - count), '0');
-    return sign + digits.substr(0, static_cast<std::size_t>(point)) + '.' + digits.substr(static_cast<std::size_t>(point));
-}
-
-bool HasValidPosition(const TGeoPoint& point)
-{
-    const double lat = point.Latitude();
-    const double lon = point.Longitude();
-    return std::isfinite(lat) && std::isfinite(lon) && std::abs(lat) <= 90 && std::abs(lon) <= 180;
+    // Room for the smallest subnormal written out: 0., 323 zeros, 2 digits.
+    char text[400];
+    const auto end = std::to_chars(std::begin(text), std::end(text), value, std::chars_format::fixed).ptr;
+    return QString::fromLatin1(text, end - text);
 }
 
 // The creation time as xsd:dateTime in UTC; none for a damaged time stamp,
@@ -101,15 +71,14 @@ int WriteGpx(const TGeoList& route, QIODevice& device)
     int leftOut = 0;
     for (int i = 0; i < route.Count(); ++i) {
         const TGeoPoint& point = *route.GetItem(i);
-        if (!HasValidPosition(point)) {
+        if (!point.HasPosition()) {
             ++leftOut;
             continue;
         }
         // The schema's longitudes end before 180; -180 is the same meridian.
         const double lon = point.Longitude() == 180 ? -180 : point.Longitude();
         gpx.Line(QStringLiteral("    <rtept lat=\"%1\" lon=\"%2\">")
-                     .arg(QString::fromStdString(PlainDecimal(point.Latitude())),
-                          QString::fromStdString(PlainDecimal(lon))));
+                     .arg(PlainDecimal(point.Latitude()), PlainDecimal(lon)));
         gpx.Element(QStringLiteral("      "), QStringLiteral("name"), point.Caption());
         if (!point.Text().isEmpty())
             gpx.Element(QStringLiteral("      "), QStringLiteral("desc"), FromAnsi(point.Text()));

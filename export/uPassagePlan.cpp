@@ -29,12 +29,6 @@ QString DegreesMinutes(double degrees, double limit, int degreeDigits, QChar pos
         .arg(hemisphere);
 }
 
-// A leg's figures mean something only between two positions.
-bool IsPosition(const TWaypoint& waypoint)
-{
-    return std::fabs(waypoint.Latitude()) <= kLatitudeLimit && std::fabs(waypoint.Longitude()) <= kLongitudeLimit;
-}
-
 } // namespace
 
 namespace PassagePlan {
@@ -76,7 +70,8 @@ void Write(const TRoute& route, const std::function<void(const QString& line)>& 
         QString distance;
         const QString run = DistanceText(fromStart);
         if (leg) {
-            const bool known = IsPosition(leg->PtA()) && IsPosition(leg->PtB());
+            // A leg's figures mean something only between two positions.
+            const bool known = leg->PtA().HasPosition() && leg->PtB().HasPosition();
             const double length = known ? leg->CalcDistance() : kNaN;
             course = known ? CourseText(leg->CalcBearing()) : kNone;
             distance = DistanceText(length);

@@ -5,6 +5,7 @@
 #include "platform/Error.h"
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 // The point model: points, layers, search and the point formats. The layer
@@ -109,6 +110,12 @@ void TGeoPoint::setCaption(const QString& value)
 }
 
 // A coordinate that is not a number never equals, so it always stamps.
+bool TGeoPoint::HasPosition() const
+{
+    // Comparisons with NaN are false, and infinities lie beyond the limits.
+    return std::fabs(fLatitude) <= 90 && std::fabs(fLongitude) <= 180;
+}
+
 void TGeoPoint::setLatitude(double value)
 {
     if (value != fLatitude) {

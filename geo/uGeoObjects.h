@@ -120,6 +120,8 @@ public:
     void setLatitude(double value);
     double Longitude() const { return fLongitude; }
     void setLongitude(double value);
+    // A position on the globe: both finite, latitude within ±90, longitude within ±180.
+    bool HasPosition() const;
 
     bool Encrypt() const { return fEncrypt; }
     void setEncrypt(bool value) { fEncrypt = value; }
