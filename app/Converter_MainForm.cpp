@@ -54,17 +54,18 @@ QStringList DraggedFiles(const QDropEvent& event)
     return files;
 }
 
-// Takes a drag of files as a copy, unless a run is going on.
-bool TakeDrag(QDropEvent& event, bool running)
+// Takes a drag of files as a copy, unless a run is going on, and gives the
+// files taken; none when it is refused.
+QStringList TakeDrag(QDropEvent& event, bool running)
 {
-    const bool taken = !running && !DraggedFiles(event).isEmpty();
-    if (taken) {
-        event.setDropAction(Qt::CopyAction);
-        event.accept();
-    } else {
+    const QStringList files = running ? QStringList() : DraggedFiles(event);
+    if (files.isEmpty()) {
         event.ignore();
+        return files;
     }
-    return taken;
+    event.setDropAction(Qt::CopyAction);
+    event.accept();
+    return files;
 }
 
 } // namespace
@@ -254,10 +255,10 @@ void TMainForm::dragMoveEvent(QDragMoveEvent* event)
 // waits for that answer, not for the run.
 void TMainForm::dropEvent(QDropEvent* event)
 {
-    if (!TakeDrag(*event, fRunning))
+    const QStringList files = TakeDrag(*event, fRunning);
+    if (files.isEmpty())
         return;
-    QMetaObject::invokeMethod(
-        this, [this, files = DraggedFiles(*event)] { Run([&files] { return files; }); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, [this, files] { Run([&files] { return files; }); }, Qt::QueuedConnection);
 }
 
 // Chooses the files within the run, so a click during the file dialog is

@@ -226,13 +226,12 @@ TKMZWriter::TKMZWriter(const QString& archivePath)
 
 void TKMZWriter::AddFile(const QString& sourcePath, const QString& archiveName, TZipMethod method)
 {
-    Q_ASSERT(fZip); // released, or a previous add failed
-    auto discard = qScopeGuard([this] { Close(); });
     QFile source(sourcePath);
-    if (!source.open(QIODevice::ReadOnly))
+    if (!source.open(QIODevice::ReadOnly)) {
+        Close(); // any failure discards the archive
         throw Error::CannotOpenFile(sourcePath, source.errorString());
+    }
     AddFile(source, archiveName.isEmpty() ? QFileInfo(sourcePath).fileName() : archiveName, method);
-    discard.dismiss();
 }
 
 void TKMZWriter::AddFile(QFileDevice& source, const QString& archiveName, TZipMethod method)
