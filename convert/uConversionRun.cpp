@@ -9,6 +9,7 @@
 #include "util/uFileUtils.h"
 #include "util/uSafeFile.h"
 #include "util/uSharedSettings.h"
+#include "util/uTeeDevice.h"
 #include "util/uVisibleText.h"
 
 #include <QFileInfo>
@@ -47,25 +48,29 @@ bool Load(TRoute& route, const QString& path)
     }
 }
 
-// Writes the route's document and packs it into the archive. A document
-// that is not kept never takes a name: it is ours alone, read back from its
-// open file. A kept one takes its name before the archive is made, and stays
-// when the archive fails. An earlier archive stays as it was until the new
-// one is whole.
+// Writes the route's document and packs it into the archive as it is
+// written, compressed on a second thread. A document that is not kept never
+// takes a name: it is ours alone and only lends the archive its time stamp
+// and attributes. A kept one takes its name before the archive is made, and
+// stays when the archive fails. An earlier archive stays as it was until the
+// new one is whole.
 void Export(const TRoute& route, const QString& kmlPath, const QString& kmzPath, bool keepKml)
 {
     try {
         TAtomicFile kml(kmlPath);
-        // Streamed: the text of a long route need not be held whole.
-        FillSafeFile(
-            kml, [&route](QIODevice& file) { TRouteHelper::WriteKMZKovaltPath(route, file); },
-            keepKml ? kmlPath : kmzPath);
-        if (keepKml)
-            CommitSafeFile(kml);
-        if (!kml.seek(0))
-            throw Error::CannotCreateFile(kmzPath, kml.errorString());
         TKMZWriter archive(kmzPath);
-        archive.AddFile(kml, ExtractFileName(kmlPath), TZipMethod::Deflate);
+        archive.AddEntry(ExtractFileName(kmlPath), TZipMethod::Deflate, [&](QIODevice& data) {
+            FillSafeFile(
+                kml,
+                [&](QIODevice& file) {
+                    TTeeDevice both(file, data);
+                    TRouteHelper::WriteKMZKovaltPath(route, both);
+                },
+                keepKml ? kmlPath : kmzPath);
+            if (keepKml)
+                CommitSafeFile(kml);
+            return EntryStampOf(kml);
+        });
         archive.Release();
     } catch (const std::bad_alloc&) {
         throw Error::OutOfMemory(kmzPath, false);

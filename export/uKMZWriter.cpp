@@ -1,5 +1,6 @@
 #include "export/uKMZWriter.h"
 
+#include "export/uDeflatePipe.h"
 #include "platform/Error.h"
 #include "platform/FileAttributes.h"
 #include "util/uDeviceWrite.h"
@@ -10,12 +11,9 @@
 #include <QScopeGuard>
 #include <QtEndian>
 
-#include <zlib.h>
-
 #include <array>
 #include <concepts>
 #include <limits>
-#include <new>
 #include <vector>
 
 namespace {
@@ -25,8 +23,7 @@ constexpr quint32 kCentralHeaderSignature = 0x02014B50;
 constexpr quint32 kEndRecordSignature = 0x06054B50;
 constexpr quint16 kVersion = 20; // APPNOTE 2.0; as "made by", high byte 0 is MS-DOS
 constexpr quint16 kUtf8NameFlag = 0x0800;
-constexpr qint64 kInputChunk = 16384;
-constexpr qint64 kOutputBuffer = 65536;
+constexpr std::size_t kInputChunk = 16384;
 
 void WriteBytes(QIODevice& device, QByteArrayView bytes)
 {
@@ -50,65 +47,19 @@ quint32 ZipSize(qint64 value, const QString& entryName)
     return static_cast<quint32>(value);
 }
 
-// Raw deflate (no zlib header or trailer) onto a device, through a buffer of
-// fixed size, so memory use does not grow with the data.
-class RawDeflater {
-public:
-    explicit RawDeflater(QIODevice& out) : fOut(out), fBuffer(kOutputBuffer)
-    {
-        if (deflateInit2(&fStream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
-            throw std::bad_alloc();
-        ResetBuffer();
+// Copies the source from its current position to its end.
+void CopyToEnd(QIODevice& source, QIODevice& target)
+{
+    std::array<char, kInputChunk> chunk;
+    for (;;) {
+        const qint64 count = source.read(chunk.data(), kInputChunk);
+        if (count < 0)
+            throw Error(TErrorKind::ekReadFailed, ErrorText::StreamRead());
+        if (count == 0)
+            return;
+        WriteBytes(target, QByteArrayView(chunk.data(), count));
     }
-    ~RawDeflater() { deflateEnd(&fStream); }
-    RawDeflater(const RawDeflater&) = delete;
-    RawDeflater& operator=(const RawDeflater&) = delete;
-
-    void Feed(char* data, qint64 size)
-    {
-        fStream.next_in = reinterpret_cast<Bytef*>(data);
-        fStream.avail_in = static_cast<uInt>(size);
-        while (fStream.avail_in > 0)
-            Deflate(Z_NO_FLUSH);
-    }
-
-    void Finish()
-    {
-        while (Deflate(Z_FINISH) != Z_STREAM_END) {
-        }
-        WriteBuffer(kOutputBuffer - fStream.avail_out);
-    }
-
-    qint64 Written() const { return fWritten; }
-
-private:
-    int Deflate(int flush)
-    {
-        const int result = deflate(&fStream, flush);
-        Q_ASSERT(result != Z_STREAM_ERROR);
-        if (fStream.avail_out == 0)
-            WriteBuffer(kOutputBuffer);
-        return result;
-    }
-
-    void WriteBuffer(qint64 size)
-    {
-        WriteBytes(fOut, QByteArrayView(fBuffer.data(), size));
-        fWritten += size;
-        ResetBuffer();
-    }
-
-    void ResetBuffer()
-    {
-        fStream.next_out = reinterpret_cast<Bytef*>(fBuffer.data());
-        fStream.avail_out = static_cast<uInt>(fBuffer.size());
-    }
-
-    QIODevice& fOut;
-    std::vector<char> fBuffer;
-    z_stream fStream{};
-    qint64 fWritten = 0;
-};
+}
 
 } // namespace
 
@@ -123,51 +74,52 @@ TDosDateTime DosDateTimeOf(const QDateTime& moment)
             static_cast<quint16>(date.day() + date.month() * 32 + (date.year() - 1980) * 512)};
 }
 
+TEntryStamp EntryStampOf(const QFileDevice& file)
+{
+    return {DosDateTimeOf(file.fileTime(QFileDevice::FileModificationTime)), WindowsFileAttributes(file)};
+}
+
 TZipWriter::TZipWriter(QIODevice& archive) : fArchive(archive) {}
 
-void TZipWriter::AddEntry(QIODevice& source, const QString& name, TZipMethod method, TDosDateTime stamp,
-                          quint32 externalAttributes)
+void TZipWriter::AddEntry(const QString& name, TZipMethod method, const TEntryWriter& write)
 {
-    Entry entry{.Name = name.toUtf8(),
-                .Method = method,
-                .Stamp = stamp,
-                .UncompressedSize = ZipSize(source.size(), name),
-                .ExternalAttributes = externalAttributes,
-                .Offset = ZipSize(fArchive.pos(), name)};
+    Entry entry{.Name = name.toUtf8(), .Method = method, .Stamp = {}, .Offset = ZipSize(fArchive.pos(), name)};
     if (entry.Name.size() > std::numeric_limits<quint16>::max())
         throw Error(TErrorKind::ekInvalidValue, QStringLiteral("Archive entry name \"%1\" is too long").arg(name));
 
-    // The header goes first with the CRC and compressed size still 0; both
-    // are known only once the data is written.
+    // The header goes first with the stamp, CRC and sizes still 0; they are
+    // known only once the data is written.
     WriteField<quint32>(fArchive, kLocalHeaderSignature);
     WriteEntryFields(entry);
     WriteBytes(fArchive, entry.Name);
 
-    RawDeflater deflater(fArchive);
-    std::vector<char> input(kInputChunk);
-    uLong crc = crc32(0, Z_NULL, 0);
-    qint64 total = 0;
-    for (;;) {
-        const qint64 count = source.read(input.data(), kInputChunk);
-        if (count < 0)
-            throw Error(TErrorKind::ekReadFailed, ErrorText::StreamRead());
-        if (count == 0)
-            break;
-        crc = crc32(crc, reinterpret_cast<const Bytef*>(input.data()), static_cast<uInt>(count));
-        total += count;
-        deflater.Feed(input.data(), count);
+    TDeflatePipe pipe(fArchive);
+    try {
+        entry.Stamp = write(pipe);
+    } catch (...) {
+        pipe.RaiseFailure(); // the cause, when the data could not be taken
+        throw;
     }
-    deflater.Finish();
+    const TDeflateResult deflated = pipe.Finish();
 
-    entry.Crc = static_cast<quint32>(crc);
-    entry.CompressedSize = ZipSize(deflater.Written(), name);
-    entry.UncompressedSize = ZipSize(total, name);
+    entry.Crc = deflated.Crc;
+    entry.CompressedSize = ZipSize(deflated.CompressedSize, name);
+    entry.UncompressedSize = ZipSize(deflated.UncompressedSize, name);
     const qint64 end = fArchive.pos();
     ZipSize(end, name); // the central directory must still be addressable
     SeekTo(entry.Offset + 4);
     WriteEntryFields(entry);
     SeekTo(end);
     fEntries.push_back(std::move(entry));
+}
+
+void TZipWriter::AddEntry(QIODevice& source, const QString& name, TZipMethod method, TEntryStamp stamp)
+{
+    ZipSize(source.size() - source.pos(), name);
+    AddEntry(name, method, [&](QIODevice& data) {
+        CopyToEnd(source, data);
+        return stamp;
+    });
 }
 
 void TZipWriter::Finish()
@@ -180,7 +132,7 @@ void TZipWriter::Finish()
         WriteField<quint16>(fArchive, 0); // file comment length
         WriteField<quint16>(fArchive, 0); // disk number start
         WriteField<quint16>(fArchive, 0); // internal file attributes
-        WriteField<quint32>(fArchive, entry.ExternalAttributes);
+        WriteField<quint32>(fArchive, entry.Stamp.ExternalAttributes);
         WriteField<quint32>(fArchive, entry.Offset);
         WriteBytes(fArchive, entry.Name);
     }
@@ -204,8 +156,8 @@ void TZipWriter::WriteEntryFields(const Entry& entry)
     WriteField<quint16>(fArchive, kVersion);
     WriteField<quint16>(fArchive, kUtf8NameFlag);
     WriteField<quint16>(fArchive, static_cast<quint16>(entry.Method));
-    WriteField<quint16>(fArchive, entry.Stamp.Time);
-    WriteField<quint16>(fArchive, entry.Stamp.Date);
+    WriteField<quint16>(fArchive, entry.Stamp.Time.Time);
+    WriteField<quint16>(fArchive, entry.Stamp.Time.Date);
     WriteField<quint32>(fArchive, entry.Crc);
     WriteField<quint32>(fArchive, entry.CompressedSize);
     WriteField<quint32>(fArchive, entry.UncompressedSize);
@@ -236,12 +188,15 @@ void TKMZWriter::AddFile(const QString& sourcePath, const QString& archiveName, 
 
 void TKMZWriter::AddFile(QFileDevice& source, const QString& archiveName, TZipMethod method)
 {
-    Q_ASSERT(fZip); // released, or a previous add failed
-    auto discard = qScopeGuard([this] { Close(); });
-    const QString name = archiveName.isEmpty() ? QFileInfo(source.fileName()).fileName() : archiveName;
-    const QDateTime modified = source.fileTime(QFileDevice::FileModificationTime);
-    WriteArchive([&] { fZip->AddEntry(source, name, method, DosDateTimeOf(modified), WindowsFileAttributes(source)); });
-    discard.dismiss();
+    AddOrDiscard([&] {
+        const QString name = archiveName.isEmpty() ? QFileInfo(source.fileName()).fileName() : archiveName;
+        fZip->AddEntry(source, name, method, EntryStampOf(source));
+    });
+}
+
+void TKMZWriter::AddEntry(const QString& archiveName, TZipMethod method, const TEntryWriter& write)
+{
+    AddOrDiscard([&] { fZip->AddEntry(archiveName, method, write); });
 }
 
 void TKMZWriter::Release()
@@ -264,6 +219,15 @@ void TKMZWriter::WriteArchive(Write&& write)
             throw;
         throw Error::CannotCreateFile(fPath, fFile->errorString());
     }
+}
+
+template <typename Add>
+void TKMZWriter::AddOrDiscard(Add&& add)
+{
+    Q_ASSERT(fZip); // released, or a previous add failed
+    auto discard = qScopeGuard([this] { Close(); });
+    WriteArchive(add);
+    discard.dismiss();
 }
 
 void TKMZWriter::Close()

@@ -3,9 +3,11 @@
 #include "platform/AtomicFile.h"
 
 #include <QDateTime>
+#include <QFileDevice>
 #include <QIODevice>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -22,6 +24,19 @@ TDosDateTime DosDateTimeOf(const QDateTime& moment);
 
 enum class TZipMethod : quint16 { Deflate = 8 };
 
+// The time and Windows attributes an entry records of its file.
+struct TEntryStamp {
+    TDosDateTime Time;
+    quint32 ExternalAttributes = 0;
+};
+
+// Those of a file as it is now; it may have no name.
+TEntryStamp EntryStampOf(const QFileDevice& file);
+
+// Puts an entry's data onto the device it is handed and gives the entry's
+// stamp, known once the data is whole.
+using TEntryWriter = std::function<TEntryStamp(QIODevice& data)>;
+
 // Writes a ZIP archive (no ZIP64, no data descriptors, no comments) from the
 // start of an empty, seekable device. Entry names are stored as UTF-8.
 // Sizes and offsets that do not fit the format's 32-bit fields are refused
@@ -31,9 +46,12 @@ class TZipWriter {
 public:
     explicit TZipWriter(QIODevice& archive);
 
-    // Raw deflate of the source from its current position to its end.
-    void AddEntry(QIODevice& source, const QString& name, TZipMethod method, TDosDateTime stamp,
-                  quint32 externalAttributes);
+    // Raw deflate of what `write` writes, compressed on a second thread
+    // while the data is being made.
+    void AddEntry(const QString& name, TZipMethod method, const TEntryWriter& write);
+    // Raw deflate of the source from its current position to its end; a
+    // source too large is refused before anything is written.
+    void AddEntry(QIODevice& source, const QString& name, TZipMethod method, TEntryStamp stamp);
     // The central directory and its end record.
     void Finish();
 
@@ -41,11 +59,10 @@ private:
     struct Entry {
         QByteArray Name;
         TZipMethod Method;
-        TDosDateTime Stamp;
+        TEntryStamp Stamp;
         quint32 Crc = 0;
         quint32 CompressedSize = 0;
         quint32 UncompressedSize = 0;
-        quint32 ExternalAttributes = 0;
         quint32 Offset = 0;
     };
 
@@ -73,6 +90,8 @@ public:
     // The same for an open file, which may have no name, from its current
     // position; its time stamp and attributes go with it.
     void AddFile(QFileDevice& source, const QString& archiveName, TZipMethod method);
+    // An entry whose data `write` makes; any failure discards the archive.
+    void AddEntry(const QString& archiveName, TZipMethod method, const TEntryWriter& write);
     // Finishes the archive and gives it its name; after a failed AddFile
     // there is nothing left to finish.
     void Release();
@@ -80,6 +99,8 @@ public:
 private:
     template <typename Write>
     void WriteArchive(Write&& write);
+    template <typename Add>
+    void AddOrDiscard(Add&& add);
     void Close();
 
     QString fPath;

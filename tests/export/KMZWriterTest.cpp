@@ -257,7 +257,7 @@ TEST(ZipWriter, AWriteThatFallsShortIsAnError)
         source.open(QIODevice::ReadOnly);
         EXPECT_EQ(ErrorOf([&] {
                       TZipWriter zip(archive);
-                      zip.AddEntry(source, QStringLiteral("Ruis.bin"), TZipMethod::Deflate, kStamp, 0x20);
+                      zip.AddEntry(source, QStringLiteral("Ruis.bin"), TZipMethod::Deflate, {kStamp, 0x20});
                       zip.Finish();
                   }),
                   ErrorText::StreamWrite())
@@ -283,13 +283,13 @@ TEST(ZipWriter, RefusesWhatTheFieldsCannotHold)
     archive.open(QIODevice::ReadWrite);
     TZipWriter zip(archive);
     HugeSource huge;
-    EXPECT_EQ(ErrorOf([&] { zip.AddEntry(huge, QStringLiteral("Groot.kml"), TZipMethod::Deflate, kStamp, 0x20); }),
+    EXPECT_EQ(ErrorOf([&] { zip.AddEntry(huge, QStringLiteral("Groot.kml"), TZipMethod::Deflate, {kStamp, 0x20}); }),
               QStringLiteral("\"Groot.kml\" is too large for a ZIP archive"));
 
     QBuffer small;
     small.open(QIODevice::ReadOnly);
     const QString longName(65536, u'a');
-    EXPECT_EQ(ErrorOf([&] { zip.AddEntry(small, longName, TZipMethod::Deflate, kStamp, 0x20); }),
+    EXPECT_EQ(ErrorOf([&] { zip.AddEntry(small, longName, TZipMethod::Deflate, {kStamp, 0x20}); }),
               QStringLiteral("Archive entry name \"%1\" is too long").arg(longName));
     EXPECT_EQ(archive.size(), 0);
 }

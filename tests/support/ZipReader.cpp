@@ -141,7 +141,7 @@ QByteArray Zipped(QBuffer& archive, const QByteArray& content, const QString& na
     source.setData(content);
     source.open(QIODevice::ReadOnly);
     TZipWriter zip(archive);
-    zip.AddEntry(source, name, TZipMethod::Deflate, stamp, attributes);
+    zip.AddEntry(source, name, TZipMethod::Deflate, {stamp, attributes});
     zip.Finish();
     return archive.data();
 }

@@ -1,0 +1,225 @@
+#include "export/uDeflatePipe.h"
+
+#include "platform/Error.h"
+#include "util/uDeviceWrite.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <system_error>
+
+namespace {
+
+// A few pieces keep both threads busy; more would only hold memory.
+constexpr std::size_t kPieceSize = 65536;
+constexpr int kPieceCount = 4;
+constexpr std::size_t kOutputBuffer = 65536;
+
+} // namespace
+
+// Raw deflate onto a device through a buffer of fixed size, counting and
+// summing the data on the way.
+class TDeflatePipe::Deflater {
+public:
+    explicit Deflater(QIODevice& out) : fOut(out), fBuffer(kOutputBuffer)
+    {
+        if (deflateInit2(&fStream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+            throw std::bad_alloc();
+        ResetBuffer();
+    }
+    ~Deflater() { deflateEnd(&fStream); }
+    Deflater(const Deflater&) = delete;
+    Deflater& operator=(const Deflater&) = delete;
+
+    void Feed(const char* data, std::size_t size)
+    {
+        const auto* bytes = reinterpret_cast<const Bytef*>(data);
+        fResult.Crc = static_cast<quint32>(crc32_z(fResult.Crc, bytes, size));
+        fResult.UncompressedSize += static_cast<qint64>(size);
+        fStream.next_in = const_cast<Bytef*>(bytes); // zlib only reads it
+        fStream.avail_in = static_cast<uInt>(size);
+        while (fStream.avail_in > 0)
+            Deflate(Z_NO_FLUSH);
+    }
+
+    TDeflateResult Finish()
+    {
+        while (Deflate(Z_FINISH) != Z_STREAM_END) {
+        }
+        WriteBuffer(kOutputBuffer - fStream.avail_out);
+        return fResult;
+    }
+
+private:
+    int Deflate(int flush)
+    {
+        const int result = deflate(&fStream, flush);
+        Q_ASSERT(result != Z_STREAM_ERROR);
+        if (fStream.avail_out == 0)
+            WriteBuffer(kOutputBuffer);
+        return result;
+    }
+
+    void WriteBuffer(std::size_t size)
+    {
+        if (!WriteFully(fOut, QByteArrayView(fBuffer.data(), static_cast<qsizetype>(size))))
+            throw Error::StreamWrite();
+        fResult.CompressedSize += static_cast<qint64>(size);
+        ResetBuffer();
+    }
+
+    void ResetBuffer()
+    {
+        fStream.next_out = reinterpret_cast<Bytef*>(fBuffer.data());
+        fStream.avail_out = static_cast<uInt>(fBuffer.size());
+    }
+
+    QIODevice& fOut;
+    std::vector<char> fBuffer;
+    z_stream fStream{};
+    TDeflateResult fResult{.Crc = static_cast<quint32>(crc32(0, Z_NULL, 0))};
+};
+
+TDeflatePipe::TDeflatePipe(QIODevice& out) : fDeflater(std::make_unique<Deflater>(out)), fPieces(kPieceCount)
+{
+    fEmpty.reserve(kPieceCount);
+    fFull.reserve(kPieceCount);
+    for (Piece& piece : fPieces) {
+        piece.Bytes.resize(kPieceSize);
+        fEmpty.push_back(&piece);
+    }
+    open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    try {
+        fThread = std::thread([this] { Compress(); });
+    } catch (const std::system_error&) {
+        throw std::bad_alloc(); // the system has no room for another thread
+    }
+}
+
+TDeflatePipe::~TDeflatePipe()
+{
+    if (fThread.joinable())
+        Stop(false);
+}
+
+qint64 TDeflatePipe::readData(char*, qint64) { return -1; }
+
+// Never raises: Qt's device calls may not be left by an exception.
+qint64 TDeflatePipe::writeData(const char* data, qint64 size)
+{
+    for (qint64 done = 0; done < size;) {
+        if (!fFilling) {
+            std::unique_lock lock(fMutex);
+            fChanged.wait(lock, [this] { return !fEmpty.empty() || fFailed; });
+            if (fFailed) {
+                setErrorString(ErrorText::StreamWrite());
+                return -1;
+            }
+            fFilling = fEmpty.back();
+            fEmpty.pop_back();
+        }
+        const auto count = std::min(static_cast<std::size_t>(size - done), kPieceSize - fFilling->Used);
+        std::memcpy(fFilling->Bytes.data() + fFilling->Used, data + done, count);
+        fFilling->Used += count;
+        done += static_cast<qint64>(count);
+        if (fFilling->Used == kPieceSize) {
+            {
+                const std::lock_guard lock(fMutex);
+                fFull.push_back(std::exchange(fFilling, nullptr));
+            }
+            fChanged.notify_all();
+        }
+    }
+    return size;
+}
+
+TDeflateResult TDeflatePipe::Finish()
+{
+    if (fFilling) {
+        const std::lock_guard lock(fMutex);
+        (fFilling->Used > 0 ? fFull : fEmpty).push_back(std::exchange(fFilling, nullptr));
+    }
+    Stop(true);
+    if (fFailure)
+        std::rethrow_exception(fFailure);
+    return fResult;
+}
+
+void TDeflatePipe::RaiseFailure()
+{
+    {
+        const std::lock_guard lock(fMutex);
+        if (!fFailed)
+            return;
+    }
+    Stop(false);
+    std::rethrow_exception(fFailure);
+}
+
+void TDeflatePipe::Stop(bool finish)
+{
+    {
+        const std::lock_guard lock(fMutex);
+        fEnd = true;
+        fFinish = finish;
+        if (!finish) {
+            fEmpty.insert(fEmpty.end(), fFull.begin(), fFull.end());
+            fFull.clear();
+        }
+    }
+    fChanged.notify_all();
+    if (fThread.joinable())
+        fThread.join();
+    close();
+}
+
+// The second thread: deflates the pieces in order until the end, then ends
+// the stream if asked to. After a failure it only hands pieces back.
+void TDeflatePipe::Compress()
+{
+    const auto fail = [this] {
+        const std::lock_guard lock(fMutex);
+        fFailure = std::current_exception();
+        fFailed = true;
+    };
+    for (;;) {
+        Piece* piece = nullptr;
+        bool failed = false;
+        {
+            std::unique_lock lock(fMutex);
+            fChanged.wait(lock, [this] { return !fFull.empty() || fEnd; });
+            if (fFull.empty())
+                break;
+            piece = fFull.front();
+            fFull.erase(fFull.begin());
+            failed = fFailed;
+        }
+        if (!failed) {
+            try {
+                fDeflater->Feed(piece->Bytes.data(), piece->Used);
+            } catch (...) {
+                fail();
+            }
+        }
+        {
+            const std::lock_guard lock(fMutex);
+            piece->Used = 0;
+            fEmpty.push_back(piece);
+        }
+        fChanged.notify_all();
+    }
+    bool finish = false;
+    {
+        const std::lock_guard lock(fMutex);
+        finish = fFinish && !fFailed;
+    }
+    if (finish) {
+        try {
+            fResult = fDeflater->Finish();
+        } catch (...) {
+            fail();
+        }
+    }
+}

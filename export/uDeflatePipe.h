@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QIODevice>
+
+#include <condition_variable>
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+// What a stream of data came to once deflated.
+struct TDeflateResult {
+    quint32 Crc = 0; // CRC-32 of the data
+    qint64 CompressedSize = 0;
+    qint64 UncompressedSize = 0;
+};
+
+// A write-only device that raw-deflates (no zlib header or trailer) what is
+// written to it onto `out`, with the CRC-32 of the data, on a second thread:
+// the data can be made while what came before it is compressed. It is one
+// deflate stream with the archive's settings and no flushes, so the bytes are
+// those of deflating the whole data at once. Memory stays a few fixed pieces
+// whatever the size.
+//
+// Only the second thread touches `out` until Finish or Abandon returns. A
+// write fails (-1) once compressing has failed; Finish then raises what
+// stopped it. Memory or a thread that cannot be had raises std::bad_alloc
+// from the constructor.
+class TDeflatePipe : public QIODevice {
+public:
+    explicit TDeflatePipe(QIODevice& out);
+    ~TDeflatePipe() override;
+    TDeflatePipe(const TDeflatePipe&) = delete;
+    TDeflatePipe& operator=(const TDeflatePipe&) = delete;
+
+    // Ends the stream once all data is compressed and written; raises what
+    // made compressing or writing fail.
+    TDeflateResult Finish();
+    // Raises what made compressing or writing fail, if anything did; the
+    // stream is abandoned then.
+    void RaiseFailure();
+
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override;
+    qint64 writeData(const char* data, qint64 size) override;
+
+private:
+    class Deflater;
+    struct Piece {
+        std::vector<char> Bytes;
+        std::size_t Used = 0;
+    };
+
+    void Compress();
+    void Stop(bool finish);
+
+    std::unique_ptr<Deflater> fDeflater;
+    std::vector<Piece> fPieces;   // every piece, owned here
+    Piece* fFilling = nullptr;    // the piece being written to, this thread's own
+    std::mutex fMutex;            // guards what follows up to fThread
+    std::condition_variable fChanged;
+    std::vector<Piece*> fEmpty;   // room reserved for every piece, so handing over never allocates
+    std::vector<Piece*> fFull;    // in the order written
+    bool fEnd = false;            // no more pieces will come
+    bool fFinish = false;         // end the stream at the end rather than abandon it
+    bool fFailed = false;         // fFailure is set
+    std::exception_ptr fFailure;
+    TDeflateResult fResult;       // the second thread's until it is joined
+    std::thread fThread;
+};
