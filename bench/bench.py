@@ -2,16 +2,19 @@
 """The conversion benchmark; bench/run.sh builds the tools and calls this.
 
 Writes routes of growing size with the project's own layer writer, converts
-each with rte2kmz and measures, in the same run, the floor (raw deflate of the
-very KML bytes that rte2kmz wrote, in memory, bench_deflate_floor) and a peer
-(gpsbabel converting the same route as GPX to KML). Then many small routes,
-in one rte2kmz call and in one call per file. Prints a table.
+each with rte2kmz and measures, in the same run, the deflate floor (raw
+deflate of the very KML bytes that rte2kmz wrote, in memory,
+bench_deflate_floor) and a peer (gpsbabel converting the same route as GPX to
+KML). Then a library of small routes, in one rte2kmz call and in one call per
+file, against its file-system floor (bench_fs_floor). Prints a table, the
+targets met or missed, and how busy the machine was.
 
 Times are wall-clock medians over the runs, the runs of the tools compared
 taking turns; peak memory is the largest resident size of the runs.
 """
 
 import argparse
+import collections
 import glob
 import os
 import shutil
@@ -48,11 +51,12 @@ def program(argv):
     return lambda: run(argv)
 
 
-def floor(tools, kml_files):
-    """A measure: one run of bench_deflate_floor, (deflate seconds, peak bytes)."""
+def self_timed(argv):
+    """A measure: one run of a bench tool that prints the seconds of its own
+    work first, (those seconds, peak bytes)."""
     def measure():
         report = os.path.join(WORK, "floor.txt")
-        _, peak = run([tools["floor"], "1", *kml_files], report)
+        _, peak = run(argv, report)
         with open(report) as f:
             return float(f.read().split()[0]), peak
     return measure
@@ -102,7 +106,7 @@ def one_route(tools, work, table, size, runs):
     os.makedirs(out, exist_ok=True)
     measured = interleaved({
         "conv": program([tools["rte2kmz"], "--target", out, rte]),
-        "floor": floor(tools, [kml]),
+        "floor": self_timed([tools["deflate floor"], "1", kml]),
         "peer": program([tools["gpsbabel"], "-i", "gpx", "-f", gpx, "-o", "kml",
                          "-F", os.path.join(work, f"peer-{size}.kml")]),
     }, runs)
@@ -117,21 +121,27 @@ def one_route(tools, work, table, size, runs):
             "conv": conv_s, "peak": conv_peak, "floor": floor_s, "peer": peer_s}
 
 
-def many_routes(tools, work, table, files, size, runs):
-    folder = os.path.join(work, "small")
-    shutil.rmtree(folder, ignore_errors=True)
+def fresh_folder(path):
+    shutil.rmtree(path, ignore_errors=True)
+    os.makedirs(path)
+    return path
+
+
+def library(tools, work, table, files, size, runs):
+    folder = fresh_folder(os.path.join(work, "small"))
     run([tools["make"], "--many", folder, str(files), str(size)])
     routes = sorted(glob.glob(os.path.join(folder, "*.rte")))
-    kept = os.path.join(work, "kml-small")
-    shutil.rmtree(kept, ignore_errors=True)
-    os.makedirs(kept)
+    kept = fresh_folder(os.path.join(work, "kml-small"))
     run([tools["rte2kmz"], "--keep-kml", "--target", kept, *routes])
+    pairs = [f"{route}:{os.path.join(kept, os.path.basename(route)[:-4])}.kml" for route in routes]
 
-    out = os.path.join(work, "out-small")
-    os.makedirs(out, exist_ok=True)
+    # Both start empty, so that both meet the same folders: one run that
+    # creates the archives, then runs that replace them.
+    out = fresh_folder(os.path.join(work, "out-small"))
+    floor_out = fresh_folder(os.path.join(work, "floor-small"))
     measured = interleaved({
         "one": program([tools["rte2kmz"], "--target", out, *routes]),
-        "floor": floor(tools, sorted(glob.glob(os.path.join(kept, "*.kml")))),
+        "floor": self_timed([tools["fs floor"], "1", floor_out, *pairs]),
     }, runs)
     (one_s, one_peak), (floor_s, floor_peak) = measured["one"], measured["floor"]
     start = time.perf_counter()
@@ -142,7 +152,50 @@ def many_routes(tools, work, table, files, size, runs):
     waypoints = files * size
     table.add(case, "rte2kmz, one call", runs, one_s, one_peak, waypoints, floor_s)
     table.add(case, "rte2kmz, call per file", 1, each_s, each_peak, waypoints, floor_s)
-    table.add(case, "deflate floor", runs, floor_s, floor_peak, waypoints, floor_s)
+    table.add(case, "file-system floor", runs, floor_s, floor_peak, waypoints, floor_s)
+    return {"one": one_s, "floor": floor_s}
+
+
+# A target of the issue: the row it judges, what it says, and the measured
+# figure it limits, from that row's results.
+Target = collections.namedtuple("Target", "label row text figure limit at_least")
+TARGETS = [
+    Target("a", ("route", 1_000_000), "1,000,000 wpt: rte2kmz time ≤ 1.3 × the deflate floor",
+           lambda r: r["conv"] / r["floor"], 1.3, False),
+    Target("b", ("route", 1_000_000), "1,000,000 wpt: gpsbabel time ≥ 8 × rte2kmz's",
+           lambda r: r["peer"] / r["conv"], 8, True),
+    Target("c", ("route", 1_000_000), "1,000,000 wpt: rte2kmz peak memory ≤ 2.2 × the .rte size",
+           lambda r: r["peak"] / r["rte_bytes"], 2.2, False),
+    Target("d", ("library", 2000, 20), "2,000 × 20 wpt in one call ≤ 1.5 × their file-system floor",
+           lambda r: r["one"] / r["floor"], 1.5, False),
+]
+
+
+def route_lines(routes):
+    """Sizes and ratios of the single routes, and how their time grows."""
+    lines = [f"{r['size']:>9,} wpt: .rte {r['rte_bytes'] / MiB:.1f} MiB, KML {r['kml_bytes'] / MiB:.1f} MiB; "
+             f"rte2kmz {r['conv'] / r['floor']:.2f} × floor, peer {r['peer'] / r['conv']:.1f} × slower, "
+             f"peak memory {r['peak'] / r['rte_bytes']:.2f} × .rte" for r in routes]
+    lines += [f"time {large['size']:,} / {small['size']:,} wpt: {large['conv'] / small['conv']:.1f} "
+              f"(size ratio {large['size'] / small['size']:.0f})" for small, large in zip(routes, routes[1:])]
+    return lines
+
+
+def target_lines(measured):
+    """A verdict for every target whose row was measured."""
+    lines = []
+    for t in TARGETS:
+        if t.row in measured:
+            figure = t.figure(measured[t.row])
+            passed = figure >= t.limit if t.at_least else figure <= t.limit
+            lines.append(f"  {'PASS' if passed else 'FAIL'} ({t.label}) {t.text}: {figure:.2f} ×")
+    return ["Targets of the issue:", *lines] if lines else []
+
+
+def load_line(start, end):
+    loads = lambda three: " ".join(f"{x:.2f}" for x in three)
+    return (f"Machine: {os.cpu_count()} CPUs; load average over 1, 5, 15 min {loads(start)} at start, "
+            f"{loads(end)} at end (which includes the benchmark's own load of about 1).")
 
 
 def main():
@@ -150,14 +203,16 @@ def main():
     parser.add_argument("--bin", required=True, help="folder with rte2kmz and the bench tools")
     parser.add_argument("--work", required=True, help="folder for the routes and the results")
     parser.add_argument("--sizes", default="1000:9,100000:5,1000000:3",
-                        help="waypoints:runs of the single routes (default %(default)s)")
-    parser.add_argument("--small", default="10000:20:3",
-                        help="files:waypoints:runs of the small routes (default %(default)s)")
+                        help="waypoints:runs of the single routes, none when empty (default %(default)s)")
+    parser.add_argument("--small", default="2000:20:7",
+                        help="files:waypoints:runs of the library of small routes, none when empty "
+                             "(default %(default)s)")
     args = parser.parse_args()
 
     tools = {"rte2kmz": os.path.join(args.bin, "rte2kmz"),
              "make": os.path.join(args.bin, "bench_make_routes"),
-             "floor": os.path.join(args.bin, "bench_deflate_floor"),
+             "deflate floor": os.path.join(args.bin, "bench_deflate_floor"),
+             "fs floor": os.path.join(args.bin, "bench_fs_floor"),
              "gpsbabel": shutil.which("gpsbabel")}
     if not tools["gpsbabel"]:
         sys.exit("bench: gpsbabel is not installed")
@@ -166,26 +221,25 @@ def main():
     WORK = args.work
     os.environ.setdefault("TZ", "Europe/Amsterdam")
 
+    load_at_start = os.getloadavg()
     table = Table()
-    results = []
-    for entry in args.sizes.split(","):
+    measured = {}
+    for entry in filter(None, args.sizes.split(",")):
         size, runs = (int(x) for x in entry.split(":"))
         print(f"bench: {size:,} waypoints ...", file=sys.stderr, flush=True)
-        results.append(one_route(tools, args.work, table, size, runs))
+        measured["route", size] = one_route(tools, args.work, table, size, runs)
     if args.small:
         files, size, runs = (int(x) for x in args.small.split(":"))
         print(f"bench: {files:,} routes of {size} waypoints ...", file=sys.stderr, flush=True)
-        many_routes(tools, args.work, table, files, size, runs)
+        measured["library", files, size] = library(tools, args.work, table, files, size, runs)
+    load_at_end = os.getloadavg()
 
     table.print()
-    print()
-    for r in results:
-        print(f"{r['size']:>9,} wpt: .rte {r['rte_bytes'] / MiB:.1f} MiB, KML {r['kml_bytes'] / MiB:.1f} MiB; "
-              f"rte2kmz {r['conv'] / r['floor']:.2f} × floor, peer {r['peer'] / r['conv']:.1f} × slower, "
-              f"peak memory {r['peak'] / r['rte_bytes']:.2f} × .rte")
-    for small, large in zip(results, results[1:]):
-        print(f"time {large['size']:,} / {small['size']:,} wpt: {large['conv'] / small['conv']:.1f} "
-              f"(size ratio {large['size'] / small['size']:.0f})")
+    routes = [result for (kind, *_), result in measured.items() if kind == "route"]
+    for section in (route_lines(routes), target_lines(measured), [load_line(load_at_start, load_at_end)]):
+        if section:
+            print()
+            print("\n".join(section))
 
 
 if __name__ == "__main__":

@@ -14,6 +14,6 @@ if ((${#missing[@]})); then
 fi
 
 cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
-cmake --build build-release -j2 --target rte2kmz bench_make_routes bench_deflate_floor
+cmake --build build-release -j2 --target rte2kmz bench_make_routes bench_deflate_floor bench_fs_floor
 
 python3 bench/bench.py --bin build-release/bin --work build-release/bench-work "$@"
