@@ -294,6 +294,35 @@ TEST(ZipWriter, RefusesWhatTheFieldsCannotHold)
     EXPECT_EQ(archive.size(), 0);
 }
 
+// An entry whose data cannot be made raises what stopped it, and the entry
+// the writer made is the one recorded: stamp, CRC and sizes.
+TEST(ZipWriter, AnEntryMadeAsItIsWritten)
+{
+    QBuffer archive;
+    archive.open(QIODevice::ReadWrite);
+    TZipWriter zip(archive);
+    EXPECT_EQ(ErrorOf([&] {
+                  zip.AddEntry(QStringLiteral("Half.kml"), TZipMethod::Deflate, [](QIODevice& data) -> TEntryStamp {
+                      data.write("<kml>");
+                      throw Error(TErrorKind::ekWriteFailed, QStringLiteral("the document failed"));
+                  });
+              }),
+              QStringLiteral("the document failed"));
+
+    const QByteArray content = Noise(200000);
+    QBuffer whole;
+    whole.open(QIODevice::ReadWrite);
+    TZipWriter made(whole);
+    made.AddEntry(QStringLiteral("Ruis.bin"), TZipMethod::Deflate, [&](QIODevice& data) {
+        for (qsizetype at = 0; at < content.size(); at += 1000)
+            data.write(content.constData() + at, 1000);
+        return TEntryStamp{kStamp, 0x21};
+    });
+    made.Finish();
+    QBuffer expected;
+    EXPECT_EQ(whole.data(), Zipped(expected, content, QStringLiteral("Ruis.bin"), kStamp, 0x21));
+}
+
 struct StampCase {
     QDateTime moment;
     TDosDateTime stamp;
