@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
-#include <system_error>
 
 namespace {
 
@@ -91,11 +90,6 @@ TDeflatePipe::TDeflatePipe(QIODevice& out) : fDeflater(std::make_unique<Deflater
         fEmpty.push_back(&piece);
     }
     open(QIODevice::WriteOnly | QIODevice::Unbuffered);
-    try {
-        fThread = std::thread([this] { Compress(); });
-    } catch (const std::system_error&) {
-        throw std::bad_alloc(); // the system has no room for another thread
-    }
 }
 
 TDeflatePipe::~TDeflatePipe()
@@ -125,6 +119,10 @@ qint64 TDeflatePipe::writeData(const char* data, qint64 size)
         fFilling->Used += count;
         done += static_cast<qint64>(count);
         if (fFilling->Used == kPieceSize) {
+            if (!fThread.joinable() && !StartThread()) {
+                setErrorString(ErrorText::StreamWrite());
+                return -1;
+            }
             {
                 const std::lock_guard lock(fMutex);
                 fFull.push_back(std::exchange(fFilling, nullptr));
@@ -135,8 +133,29 @@ qint64 TDeflatePipe::writeData(const char* data, qint64 size)
     return size;
 }
 
+bool TDeflatePipe::StartThread()
+{
+    try {
+        fThread = std::thread([this] { Compress(); });
+        return true;
+    } catch (...) {
+        // Memory, or the system's room for another thread, has run out.
+        const std::lock_guard lock(fMutex);
+        fFailure = std::make_exception_ptr(std::bad_alloc());
+        fFailed = true;
+        return false;
+    }
+}
+
 TDeflateResult TDeflatePipe::Finish()
 {
+    if (!fThread.joinable() && !fFailed) {
+        // All data is in the one piece: not worth a thread.
+        if (const Piece* piece = std::exchange(fFilling, nullptr))
+            fDeflater->Feed(piece->Bytes.data(), piece->Used);
+        close();
+        return fDeflater->Finish();
+    }
     if (fFilling) {
         const std::lock_guard lock(fMutex);
         (fFilling->Used > 0 ? fFull : fEmpty).push_back(std::exchange(fFilling, nullptr));

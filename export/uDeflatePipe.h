@@ -21,12 +21,13 @@ struct TDeflateResult {
 // the data can be made while what came before it is compressed. It is one
 // deflate stream with the archive's settings and no flushes, so the bytes are
 // those of deflating the whole data at once. Memory stays a few fixed pieces
-// whatever the size.
+// whatever the size. Data that fits in one piece is compressed by Finish on
+// the calling thread: a thread would cost more than it saves.
 //
-// Only the second thread touches `out` until Finish or Abandon returns. A
-// write fails (-1) once compressing has failed; Finish then raises what
-// stopped it. Memory or a thread that cannot be had raises std::bad_alloc
-// from the constructor.
+// While the second thread runs, only it touches `out`, until Finish or
+// RaiseFailure returns. A write fails (-1) once compressing has failed;
+// Finish or RaiseFailure then raises what stopped it, std::bad_alloc when
+// memory or a thread could not be had.
 class TDeflatePipe : public QIODevice {
 public:
     explicit TDeflatePipe(QIODevice& out);
@@ -54,6 +55,7 @@ private:
         std::size_t Used = 0;
     };
 
+    bool StartThread();
     void Compress();
     void Stop(bool finish);
 
