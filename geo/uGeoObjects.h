@@ -5,13 +5,17 @@
 #include "util/uStringList.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QIODevice>
 #include <QString>
+#include <QStringView>
 #include <QUuid>
 
 #include <array>
+#include <cstddef>
 #include <functional>
 #include <memory>
+#include <new>
 #include <optional>
 #include <vector>
 
@@ -73,6 +77,18 @@ bool IsKnownVersion(quint16 id);
 // The header a new layer starts with: a geo layer of the default version.
 TkdVersion NewLayerVersion();
 
+// The head of a layer or route file as far as the file holds it: its kind
+// (cut to TkdVersion::FileIDCapacity) once that is complete, and the whole
+// header (kind, version and writing class) once that is.
+struct TFileHead {
+    std::optional<QByteArray> Kind;
+    std::optional<TkdVersion> Version;
+};
+// The head of the bytes at the start of a layer or route file.
+TFileHead ParseFileHead(QByteArrayView bytes);
+// The most bytes a head can take: two short texts and a word.
+inline constexpr qint64 cLongestFileHead = 1 + 255 + 2 + 1 + 255;
+
 // The kind, version and writing class at the head of a layer or route file;
 // none when the file does not exist or is too short to hold them. A file that
 // exists but cannot be opened raises "Cannot open file "%s". %s".
@@ -81,6 +97,8 @@ std::optional<TkdVersion> ReadFileVersion(const QString& fileName);
 // True for an existing file whose kind begins with "L-" or is "LAYER"; only
 // the kind is read. Raises the same open error.
 bool IsValidLayer(const QString& fileName);
+// The same test on a head already read.
+bool IsLayerHead(const TFileHead& head);
 
 // Number formats for points given as text. Filled from the user's locale by
 // InitGeoFormatSettings, which InitFormatSettings calls at program start; the
@@ -97,6 +115,44 @@ struct TGeoFormatSettings {
 };
 TGeoFormatSettings GeoFormatSettingsFromLocale(const QLocale& locale);
 
+// A text kept in 16 bytes: up to 15 Latin-1 characters in place, a longer
+// one, or one with characters beyond Latin-1, in a heap block of its own.
+// An empty text takes no block.
+class TPointText {
+public:
+    TPointText() noexcept = default;
+    TPointText(const TPointText& other);
+    TPointText& operator=(const TPointText& other);
+    ~TPointText() { Release(); }
+
+    bool IsEmpty() const noexcept { return fTag == 0; }
+    QString ToString() const;
+    bool Equals(QStringView text) const;
+    void Assign(QStringView text);
+    // One character per byte, each byte its Latin-1 character.
+    void AssignLatin1(QByteArrayView text);
+    void Clear() noexcept
+    {
+        Release();
+        fTag = 0;
+    }
+
+private:
+    static constexpr quint8 cOnHeap = 0x80; // else fTag is the length in place
+    static constexpr quint8 cWide = 0x40;   // UTF-16 on the heap, else Latin-1
+    static constexpr qsizetype cInPlace = 15;
+    struct THeapText;
+
+    bool OnHeap() const noexcept { return (fTag & cOnHeap) != 0; }
+    THeapText* Heap() const noexcept;
+    void Release() noexcept;
+    void AssignUnits(const void* units, qsizetype size, bool wide);
+
+    // The characters in place, or the address of the block.
+    alignas(void*) char fChars[cInPlace];
+    quint8 fTag = 0;
+};
+
 // One point of interest. Setters stamp DateChanged when the value changes.
 class TGeoPoint {
 public:
@@ -110,11 +166,14 @@ public:
 
     const QUuid& GUID() const { return fGuid; }
     void setGUID(const QUuid& value) { fGuid = value; }
-    const QByteArray& Tags() const { return fTags; }
+    // Tags and text are mostly empty: they live in a block of their own,
+    // made only for a point that has either.
+    const QByteArray& Tags() const;
     void setTags(const QByteArray& value);
-    const QByteArray& Text() const { return fText; }
+    const QByteArray& Text() const;
     void setText(const QByteArray& value);
-    const QString& Caption() const { return fCaption; }
+    // The caption is kept compactly and given out as a new QString.
+    QString Caption() const { return fCaption.ToString(); }
     void setCaption(const QString& value);
     double Latitude() const { return fLatitude; }
     void setLatitude(double value);
@@ -176,27 +235,65 @@ public:
 private:
     friend class TGeoList;
 
+    struct TExtras {
+        QByteArray Tags;
+        QByteArray Text;
+    };
+
     void Stamp();
+    void SetExtra(QByteArray TExtras::*field, const QByteArray& value);
+    void SetExtras(QByteArray tags, QByteArray text);
     void WriteStrEncrypt(QIODevice& stream, const QByteArray& text) const;
     QByteArray ReadStrEncrypt(TStreamReader& stream) const;
-    QString ReadUnicodeStrEncrypt(TStreamReader& stream) const;
+    void ReadCaption(TStreamReader& stream);
 
     // Small fields last, packed together: a long route holds many points.
     QUuid fGuid;
-    QByteArray fTags;
-    QByteArray fText;
-    QString fCaption;
+    TPointText fCaption;
+    std::unique_ptr<TExtras> fExtras; // none while tags and text are empty
     double fLatitude = 0;
     double fLongitude = 0;
     TDateTime fDateCreated = 0;
     TDateTime fDateChanged = 0;
     TGeoList* fLayer = nullptr;
     int fIndex = -1;
-    bool fCanDelete = true;
-    bool fCanEdit = true;
-    bool fMoved = false;
-    bool fSelected = false;
-    bool fEncrypt = false;
+    bool fCanDelete : 1 = true;
+    bool fCanEdit : 1 = true;
+    bool fMoved : 1 = false;
+    bool fSelected : 1 = false;
+    bool fEncrypt : 1 = false;
+};
+
+// Room for the points of one layer, taken in blocks of many points rather
+// than one allocation each. A slot keeps its place while in use; a slot
+// given back is taken again first. The blocks go with the store.
+class TPointBlocks {
+public:
+    TPointBlocks(std::size_t size, std::size_t align);
+    ~TPointBlocks() { ReleaseAll(); }
+    TPointBlocks(const TPointBlocks&) = delete;
+    TPointBlocks& operator=(const TPointBlocks&) = delete;
+
+    // Room for one point; raises std::bad_alloc.
+    void* Take();
+    void Give(void* slot) noexcept;
+    // About `count` more slots will be taken soon: the next blocks are made
+    // to fit them, up to the largest block.
+    void Expect(std::size_t count);
+    // Frees every block; only while no slot is in use.
+    void ReleaseAll() noexcept;
+
+private:
+    void NewBlock();
+
+    std::size_t fSize;
+    std::size_t fAlign;
+    std::vector<void*> fBlocks;
+    char* fNext = nullptr; // the untouched part of the newest block
+    char* fEnd = nullptr;
+    void* fFree = nullptr; // slots given back, each holding the next
+    std::size_t fExpected = 0;
+    std::size_t fNextBlockSlots;
 };
 
 // A layer: an ordered collection that owns its points, plus the metadata and
@@ -205,7 +302,21 @@ private:
 class TGeoList {
 public:
     using TNotifyEvent = std::function<void(TGeoList&)>;
+    // Items made one by one on the heap, for layers of items of their own.
     using TItemFactory = std::function<std::unique_ptr<TGeoPoint>(TPointStart)>;
+    // Items of one class made in blocks: the size and alignment of the class
+    // and how one is made in its slot.
+    struct TItemClass {
+        std::size_t Size;
+        std::size_t Align;
+        TGeoPoint* (*Make)(void* where, TPointStart start);
+    };
+    template <typename T>
+    static TItemClass ItemClassOf()
+    {
+        return {sizeof(T), alignof(T),
+                [](void* where, TPointStart start) -> TGeoPoint* { return new (where) T(start); }};
+    }
 
     // An empty layer of plain points.
     TGeoList();
@@ -285,9 +396,11 @@ public:
     // records it in LoadDamage. It raises what is no damage: a file that
     // cannot be opened or read, memory that runs out (std::bad_alloc) and
     // the notifications' own errors.
-    virtual bool IsValidFile(const QString& fileName) const;
+    // A valid file of this kind: one whose head IsValidHead takes.
+    bool IsValidFile(const QString& fileName) const;
     // True when the file was taken: a valid file of this kind, not the one
-    // loaded already.
+    // loaded already. The file is opened once: its kind is told from the
+    // head read for the load.
     bool LoadFromFile(const QString& value);
     // Set by LoadFromFile when the file was cut short or held a field that
     // could not be read.
@@ -324,10 +437,18 @@ public:
     QString SaveSelection();
 
 protected:
-    // A layer whose items come from `factory`.
+    // A layer whose items come from `factory`, one allocation each.
     explicit TGeoList(TItemFactory factory);
+    // A layer whose items are of one class, made in blocks.
+    explicit TGeoList(const TItemClass& itemClass);
+
+    // Whether a file with this head is one of this layer's kind.
+    virtual bool IsValidHead(const TFileHead& head) const;
 
     void setHasChanged(bool value) { fHasChanged = value; }
+    // Counts every change to the items of the layer (an item added or
+    // removed), so that what is derived from them can tell it is stale.
+    quint64 ItemsVersion() const { return fItemsVersion; }
 
     // Reserves room for `count` points about to be read from `stream`, no
     // more than the bytes left there could hold; "Argument out of range" for
@@ -342,11 +463,19 @@ protected:
 
 private:
     TGeoPoint* InsertItem(int index, TPointStart start);
+    TGeoPoint* MakeItem(TPointStart start);
+    void DestroyItem(TGeoPoint* item) noexcept;
+    void DestroyAll() noexcept;
+    void ItemsRemoved() noexcept;
     void Renumber(std::size_t from);
     void Notify(const TNotifyEvent& handler);
+    void LoadFromReader(TStreamReader& stream);
 
-    TItemFactory fFactory;
-    std::vector<std::unique_ptr<TGeoPoint>> fItems;
+    TItemFactory fFactory;                 // for items made one by one
+    std::optional<TItemClass> fItemClass;  // for items made in blocks
+    std::unique_ptr<TPointBlocks> fBlocks; // with fItemClass
+    std::vector<TGeoPoint*> fItems;        // owned: from fBlocks or fFactory
+    quint64 fItemsVersion = 0;
 
     QUuid fGUID;
     TNotifyEvent fOnAfterLoad;

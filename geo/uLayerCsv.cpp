@@ -36,9 +36,9 @@ QString TGeoPoint::ToCSV() const
                        BoolToStr(fEncrypt),
                        DateTimeToStr(fDateCreated, user),
                        DateTimeToStr(fDateChanged, user),
-                       FromAnsi(fTags),
-                       FromAnsi(fText),
-                       fCaption,
+                       FromAnsi(Tags()),
+                       FromAnsi(Text()),
+                       Caption(),
                        FloatToStr(fLatitude, user),
                        FloatToStr(fLongitude, user),
                        BoolToStr(fCanDelete),
@@ -49,7 +49,7 @@ QString TGeoPoint::ToCSV() const
 QString TGeoPoint::GetExportCSV() const
 {
     return QStringLiteral("'%1','%2',%3,%4")
-        .arg(GUIDToString(fGuid), fCaption, FloatToStr(fLatitude, ExchangeNumbers()),
+        .arg(GUIDToString(fGuid), Caption(), FloatToStr(fLatitude, ExchangeNumbers()),
              FloatToStr(fLongitude, ExchangeNumbers()));
 }
 
@@ -67,7 +67,7 @@ void TGeoList::ExportAsCSV(const QString& aFilename) const
             throw Error::CannotCreateFile(aFilename, file->errorString());
     };
     writeLine(ToCSV_Header());
-    for (const auto& item : fItems)
+    for (const TGeoPoint* const item : fItems)
         writeLine(item->ToCSV());
     CommitSafeFile(*file);
 }

@@ -7,11 +7,15 @@
 #include "util/uSafeFile.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QScopeGuard>
 
 #include <algorithm>
+#include <cerrno>
 #include <exception>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 // The layer file format: the version header, the point and layer records and
 // the files that hold them.
@@ -26,25 +30,124 @@ quint16 CurrentVersion() { return cVersions.back().ID(); }
 // Points read from versions 1 to 5 do not keep their stored GUIDs.
 bool HasStaleGuids(quint16 version) { return version >= 1 && version <= 5; }
 
-// What `read` takes from the head of a file; none when the file does not
-// exist or ends before that.
-template <typename Read>
-auto ReadFileHead(const QString& fileName, Read read) -> std::optional<decltype(read(std::declval<QFile&>()))>
+// A regular file opened for reading. It is read by position, so that a
+// look ahead and a skip cost no call into the system, and its size is the
+// one found at the open: a file that shrinks while it is read fails to read.
+class TRouteFileDevice : public QIODevice {
+public:
+    TRouteFileDevice() = default;
+    ~TRouteFileDevice() override { close(); }
+
+    // False, with nothing open, when the name is no existing regular file.
+    // One that cannot be opened raises "Cannot open file "%s". %s".
+    bool Open(const QString& fileName);
+
+    bool isSequential() const override { return false; }
+    qint64 size() const override { return fSize; }
+    bool seek(qint64 pos) override
+    {
+        if (!QIODevice::seek(pos))
+            return false;
+        fOffset = pos;
+        return true;
+    }
+    void close() override
+    {
+        if (isOpen())
+            QIODevice::close();
+        if (fFd >= 0)
+            ::close(fFd);
+        fFd = -1;
+    }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override
+    {
+        for (;;) {
+            const ssize_t count = ::pread(fFd, data, static_cast<size_t>(maxSize), fOffset);
+            if (count >= 0) {
+                fOffset += count;
+                return count;
+            }
+            if (errno != EINTR) {
+                setErrorString(qt_error_string(errno));
+                return -1;
+            }
+        }
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    int fFd = -1;
+    qint64 fSize = 0;
+    qint64 fOffset = 0; // where the next readData reads
+};
+
+bool IsRegularFile(const QByteArray& path)
 {
-    if (!QFileInfo(fileName).isFile())
-        return std::nullopt;
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Error::CannotOpenFile(fileName, file.errorString());
+    struct stat status {};
+    return ::stat(path.constData(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
+bool TRouteFileDevice::Open(const QString& fileName)
+{
+    const QByteArray path = QFile::encodeName(fileName);
+    // No file has a name with a null character in it.
+    if (path.isEmpty() || path.contains('\0'))
+        return false;
+    // Not blocking: a named pipe must not wait for a writer before it is
+    // found to be no file.
+    int fd = -1;
+    do {
+        fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        const int error = errno;
+        // What is no regular file was never to be opened.
+        if (!IsRegularFile(path))
+            return false;
+        throw Error::CannotOpenFile(fileName, qt_error_string(error));
+    }
+    struct stat status {};
+    if (::fstat(fd, &status) != 0) {
+        const int error = errno;
+        ::close(fd);
+        throw Error::CannotOpenFile(fileName, qt_error_string(error));
+    }
+    if (!S_ISREG(status.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    fFd = fd;
+    fSize = status.st_size;
+    fOffset = 0;
+    QIODevice::open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    return true;
+}
+
+// A long file is read ahead in large pieces from the start.
+constexpr qint64 kFileWindow = 64 * 1024;
+
+// The head of the file `reader` reads, which stays unread.
+TFileHead PeekFileHead(TStreamReader& reader, const QString& fileName, const QIODevice& file)
+{
     try {
-        return read(file);
+        return ParseFileHead(reader.PeekUpTo(cLongestFileHead));
     } catch (const Error& e) {
         if (e.Kind() == TErrorKind::ekReadFailed)
             throw Error::CannotReadFile(fileName, file.errorString());
-        if (e.Kind() != TErrorKind::ekDamage)
-            throw;
-        return std::nullopt; // too short
+        throw;
     }
+}
+
+// The head of a file; none when the name is no existing regular file.
+std::optional<TFileHead> ReadFileHead(const QString& fileName)
+{
+    TRouteFileDevice file;
+    if (!file.Open(fileName))
+        return std::nullopt;
+    TStreamReader reader(file, cLongestFileHead);
+    return PeekFileHead(reader, fileName, file);
 }
 
 } // namespace
@@ -74,20 +177,49 @@ bool IsKnownVersion(quint16 id)
     return std::ranges::any_of(cVersions, [id](const TkdVersion& v) { return v.ID() == id; });
 }
 
+TFileHead ParseFileHead(QByteArrayView bytes)
+{
+    TFileHead head;
+    // A short text: a count byte, then the bytes; none when cut short.
+    qsizetype at = 0;
+    const auto text = [&]() -> std::optional<QByteArrayView> {
+        if (at >= bytes.size())
+            return std::nullopt;
+        const qsizetype size = static_cast<uchar>(bytes[at]);
+        if (bytes.size() - at - 1 < size)
+            return std::nullopt;
+        const QByteArrayView result = bytes.sliced(at + 1, size);
+        at += 1 + size;
+        return result;
+    };
+    const std::optional<QByteArrayView> kind = text();
+    if (!kind)
+        return head;
+    head.Kind = kind->first(std::min(kind->size(), TkdVersion::FileIDCapacity)).toByteArray();
+    if (bytes.size() - at < 2)
+        return head;
+    const auto id = static_cast<quint16>(static_cast<uchar>(bytes[at]) | static_cast<uchar>(bytes[at + 1]) << 8);
+    at += 2;
+    if (const std::optional<QByteArrayView> className = text())
+        head.Version = TkdVersion(kind->toByteArray(), id, className->toByteArray());
+    return head;
+}
+
 std::optional<TkdVersion> ReadFileVersion(const QString& fileName)
 {
-    return ReadFileHead(fileName, [](QIODevice& file) {
-        const QByteArray kind = ReadString8(file);
-        const quint16 id = ReadWord(file);
-        return TkdVersion(kind, id, ReadString8(file));
-    });
+    const std::optional<TFileHead> head = ReadFileHead(fileName);
+    return head ? head->Version : std::nullopt;
+}
+
+bool IsLayerHead(const TFileHead& head)
+{
+    return head.Kind && (head.Kind->startsWith("L-") || *head.Kind == "LAYER");
 }
 
 bool IsValidLayer(const QString& fileName)
 {
-    const std::optional<QByteArray> kind =
-        ReadFileHead(fileName, [](QIODevice& file) { return ReadString8(file).left(TkdVersion::FileIDCapacity); });
-    return kind && (kind->startsWith("L-") || *kind == "LAYER");
+    const std::optional<TFileHead> head = ReadFileHead(fileName);
+    return head && IsLayerHead(*head);
 }
 
 TkdVersion NewLayerVersion() { return TkdVersion(kLayerKind, CurrentVersion(), kLayerClass); }
@@ -105,10 +237,16 @@ QByteArray TGeoPoint::ReadStrEncrypt(TStreamReader& stream) const
     return fEncrypt ? AnsiDeCode(text) : text.toByteArray();
 }
 
-QString TGeoPoint::ReadUnicodeStrEncrypt(TStreamReader& stream) const
+void TGeoPoint::ReadCaption(TStreamReader& stream)
 {
-    const QByteArrayView text = TakeString(stream);
-    return fEncrypt ? FromAnsi(AnsiDeCode(text)) : FromAnsi(text);
+    const QByteArrayView stored = TakeString(stream);
+    const QByteArray decoded = fEncrypt ? AnsiDeCode(stored) : QByteArray();
+    const QByteArrayView text = fEncrypt ? QByteArrayView(decoded) : stored;
+    // Windows-1252 differs from Latin-1 only from 0x80 to 0x9F.
+    if (std::none_of(text.begin(), text.end(), [](char b) { return (static_cast<uchar>(b) & 0xE0) == 0x80; }))
+        fCaption.AssignLatin1(text);
+    else
+        fCaption.Assign(FromAnsi(text));
 }
 
 void TGeoPoint::LoadFromStream(QIODevice& stream, quint16 version)
@@ -128,9 +266,10 @@ void TGeoPoint::LoadFromStream(TStreamReader& stream, quint16 version)
     fEncrypt = ReadBoolean(stream);
     fDateCreated = ReadDateTime(stream);
     fDateChanged = ReadDateTime(stream);
-    fTags = ReadStrEncrypt(stream);
-    fText = ReadStrEncrypt(stream);
-    fCaption = ReadUnicodeStrEncrypt(stream);
+    QByteArray tags = ReadStrEncrypt(stream);
+    QByteArray text = ReadStrEncrypt(stream);
+    SetExtras(std::move(tags), std::move(text));
+    ReadCaption(stream);
     fLatitude = ReadDouble(stream);
     fLongitude = ReadDouble(stream);
     if (version != 0) {
@@ -145,9 +284,9 @@ void TGeoPoint::SaveToStream(QIODevice& stream, quint16 version) const
     WriteBoolean(stream, fEncrypt);
     WriteDateTime(stream, fDateCreated);
     WriteDateTime(stream, fDateChanged);
-    WriteStrEncrypt(stream, fTags);
-    WriteStrEncrypt(stream, fText);
-    WriteStrEncrypt(stream, ToAnsi(fCaption));
+    WriteStrEncrypt(stream, Tags());
+    WriteStrEncrypt(stream, Text());
+    WriteStrEncrypt(stream, ToAnsi(Caption()));
     WriteDouble(stream, fLatitude);
     WriteDouble(stream, fLongitude);
     if (version != 0) {
@@ -169,24 +308,31 @@ qint64 TGeoPoint::MinRecordSize(quint16 version)
 
 // --------------------------------------------------------------------- files
 
-bool TGeoList::IsValidFile(const QString& fileName) const { return IsValidLayer(fileName); }
+bool TGeoList::IsValidHead(const TFileHead& head) const { return IsLayerHead(head); }
+
+bool TGeoList::IsValidFile(const QString& fileName) const
+{
+    const std::optional<TFileHead> head = ReadFileHead(fileName);
+    return head && IsValidHead(*head);
+}
 
 bool TGeoList::LoadFromFile(const QString& value)
 {
-    if (!IsValidFile(value) || value == fFilename)
+    // Read-only: a file others may not write still loads. Opened once: the
+    // head read for the load tells the file's kind.
+    TRouteFileDevice file;
+    if (!file.Open(value))
+        return false;
+    TStreamReader reader(file, kFileWindow);
+    if (!IsValidHead(PeekFileHead(reader, value, file)) || value == fFilename)
         return false;
     fFilename = value;
     fClaimedCount = -1;
     fLoadDamage.reset();
-    // Read-only: a file others may not write still loads.
-    QFile file(value);
     const auto done = qScopeGuard([this] { fHasChanged = false; });
     Notify(fOnBeforeLoad);
-    // The stream reader buffers; the file need not.
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        throw Error::CannotOpenFile(value, file.errorString());
     try {
-        LoadFromStream(file);
+        LoadFromReader(reader);
     } catch (const Error& e) {
         if (e.Kind() == TErrorKind::ekReadFailed)
             throw Error::CannotReadFile(value, file.errorString());
@@ -235,8 +381,13 @@ bool TGeoList::SaveToFile(quint16 version, bool selection)
 void TGeoList::LoadFromStream(QIODevice& stream)
 {
     TStreamReader reader(stream);
-    LoadLayer(reader);
-    LoadPOIs(reader, fFileVersion.ID());
+    LoadFromReader(reader);
+}
+
+void TGeoList::LoadFromReader(TStreamReader& stream)
+{
+    LoadLayer(stream);
+    LoadPOIs(stream, fFileVersion.ID());
 }
 
 void TGeoList::SaveToStream(QIODevice& stream, quint16 version, bool selection) const
@@ -296,7 +447,7 @@ void TGeoList::LoadPOIs(TStreamReader& stream, quint16 version)
 void TGeoList::SavePOIs(QIODevice& stream, quint16 version, bool selection) const
 {
     WriteInteger(stream, GetCount(selection));
-    for (const auto& item : fItems) {
+    for (const TGeoPoint* const item : fItems) {
         if (!selection || item->fSelected)
             item->SaveToStream(stream, version);
     }
@@ -310,6 +461,8 @@ void TGeoList::ReservePoints(qint32 count, const TStreamReader& stream, quint16 
     // A damaged count must not claim more memory than the file could fill.
     const qint64 room = std::min<qint64>(count, stream.BytesLeft() / TGeoPoint::MinRecordSize(version));
     fItems.reserve(fItems.size() + static_cast<std::size_t>(room));
+    if (fBlocks)
+        fBlocks->Expect(static_cast<std::size_t>(room));
 }
 
 void TGeoList::LoadPoint(TGeoPoint& point, TStreamReader& stream, quint16 version)

@@ -5,7 +5,6 @@
 #include "platform/Error.h"
 
 #include <algorithm>
-#include <numeric>
 
 namespace {
 
@@ -34,6 +33,11 @@ void TLeg::Clear() const
 
 // ------------------------------------------------------------- route files
 
+bool IsRouteHead(const TFileHead& head)
+{
+    return head.Version && head.Version->FileID() == "ROUTE" && IsKnownVersion(head.Version->ID());
+}
+
 bool IsValidRoute(const QString& aFilename)
 {
     const std::optional<TkdVersion> header = ReadFileVersion(aFilename);
@@ -54,7 +58,7 @@ QString RouteDefaultCaption(TDateTime created, const TFormatSettings& settings)
 // -------------------------------------------------------------------- TRoute
 
 TRoute::TRoute(const QString& aDirectory)
-    : TGeoList([](TPointStart start) { return std::make_unique<TWaypoint>(start); })
+    : TGeoList(ItemClassOf<TWaypoint>())
 {
     SetFileVersion_FileID("ROUTE");
     SetFileVersion_Classname("TRoute");
@@ -64,25 +68,15 @@ TRoute::TRoute(const QString& aDirectory)
 
 TRoute::~TRoute() = default;
 
-void TRoute::RelinkLegsFrom(int first)
+void TRoute::RecreateLegs()
 {
-    const int from = std::clamp(first, 0, GetLegCount());
-    fLegs.erase(fLegs.begin() + from, fLegs.end());
-    for (int i = from; i + 1 < Count(); ++i)
-        fLegs.emplace_back(*Waypoint(i), *Waypoint(i + 1));
-}
-
-void TRoute::RecreateLegs() { RelinkLegsFrom(0); }
-
-TWaypoint* TRoute::Linked(TGeoPoint* appended)
-{
-    RelinkLegsFrom(Count() - 2);
-    return AsWaypoint(appended);
+    fLegs.clear();
+    fLegs.shrink_to_fit();
 }
 
 TWaypoint* TRoute::Add()
 {
-    TWaypoint* const waypoint = Linked(TGeoList::Add());
+    TWaypoint* const waypoint = AsWaypoint(TGeoList::Add());
     waypoint->setCaption(QStringLiteral("Waypoint %1").arg(Count()));
     return waypoint;
 }
@@ -111,18 +105,13 @@ TWaypoint* TRoute::InsertWaypoint(double lat, double lon, const TWaypoint* befor
         throw Error::ArgumentOutOfRange();
     const int index = beforeWpt->Index();
     TWaypoint* const waypoint = AsWaypoint(Insert(index));
-    RelinkLegsFrom(index - 1);
     waypoint->setCaption(QStringLiteral("Ingevoegd waypoint %1").arg(Count()));
     waypoint->setLatitude(lat);
     waypoint->setLongitude(lon);
     return waypoint;
 }
 
-void TRoute::DeleteWaypoint(int i)
-{
-    Delete(i);
-    RelinkLegsFrom(i - 1);
-}
+void TRoute::DeleteWaypoint(int i) { Delete(i); }
 
 int TRoute::RemoveWaypoint(const TWaypoint* aWpt)
 {
@@ -135,12 +124,6 @@ int TRoute::RemoveWaypoint(const TWaypoint* aWpt)
     if (count <= 2)
         return count - 1;
     return std::max(index - 1, 0);
-}
-
-void TRoute::DiscardPoint(int index)
-{
-    TGeoList::DiscardPoint(index);
-    RelinkLegsFrom(index - 1);
 }
 
 TWaypoint* TRoute::Waypoint(int index) const { return AsWaypoint(GetPOI(index)); }
@@ -191,24 +174,37 @@ void TRoute::SetCurrentWaypoint(const TWaypoint* value) { fCurrWaypoint = Owns(v
 
 const TLeg* TRoute::GetLeg(int index) const
 {
-    return index < 0 || index >= GetLegCount() ? nullptr : &fLegs[static_cast<std::size_t>(index)];
+    if (index < 0 || index >= GetLegCount())
+        return nullptr;
+    if (fLegsVersion != ItemsVersion() || fLegs.size() != static_cast<std::size_t>(GetLegCount())) {
+        fLegs.clear();
+        fLegs.reserve(static_cast<std::size_t>(GetLegCount()));
+        for (int i = 0; i + 1 < Count(); ++i)
+            fLegs.emplace_back(*Waypoint(i), *Waypoint(i + 1));
+        fLegsVersion = ItemsVersion();
+    }
+    return &fLegs[static_cast<std::size_t>(index)];
 }
+
+double TRoute::LegDistance(int index) const { return TLeg(*Waypoint(index), *Waypoint(index + 1)).CalcDistance(); }
 
 double TRoute::GetDistance() const
 {
     // From the finish back, as Recalculate adds them, so both agree exactly.
-    return std::accumulate(fLegs.rbegin(), fLegs.rend(), 0.0,
-                           [](double sum, const TLeg& leg) { return leg.CalcDistance() + sum; });
+    double sum = 0.0;
+    for (int i = GetLegCount() - 1; i >= 0; --i)
+        sum = LegDistance(i) + sum;
+    return sum;
 }
 
 void TRoute::Recalculate()
 {
     const double total = GetDistance();
     double toFinish = 0;
-    for (auto leg = fLegs.rbegin(); leg != fLegs.rend(); ++leg) {
-        toFinish = leg->CalcDistance() + toFinish;
-        leg->PtA().setDistToFinish(toFinish);
-        leg->PtA().setDistFromStart(total - toFinish);
+    for (int i = GetLegCount() - 1; i >= 0; --i) {
+        toFinish = LegDistance(i) + toFinish;
+        Waypoint(i)->setDistToFinish(toFinish);
+        Waypoint(i)->setDistFromStart(total - toFinish);
     }
     if (TWaypoint* const first = Waypoint(0))
         first->setDistToFinish(total);
@@ -230,17 +226,7 @@ void TRoute::ReverseRoute()
 
 // ---------------------------------------------------------------------- files
 
-bool TRoute::IsValidFile(const QString& fileName) const { return IsValidRoute(fileName); }
-
-void TRoute::LoadPOIs(TStreamReader& stream, quint16 version)
-{
-    const qint32 count = ReadInteger(stream);
-    ReservePoints(count, stream, version);
-    fLegs.reserve(static_cast<std::size_t>(std::max<qsizetype>(Capacity() - 1, 0)));
-    // The record read replaces the caption Add would give, so none is made.
-    for (qint32 i = 0; i < count; ++i)
-        LoadPoint(*Linked(AddForLoading()), stream, version);
-}
+bool TRoute::IsValidHead(const TFileHead& head) const { return IsRouteHead(head); }
 
 void TRoute::SavePOIs(QIODevice& stream, quint16 version, bool /*selection*/) const
 {

@@ -5,6 +5,7 @@
 #include <QIODevice>
 #include <QString>
 
+#include <algorithm>
 #include <vector>
 
 // Kilometres in a nautical mile.
@@ -55,6 +56,8 @@ private:
 // and a known format version; the writing class does not matter. A file that
 // exists but cannot be opened raises "Cannot open file "%s". %s".
 bool IsValidRoute(const QString& aFilename);
+// The same test on a head already read.
+bool IsRouteHead(const TFileHead& head);
 
 // The default file name and caption of a route created at `created`, with
 // the day and month names of `settings`.
@@ -62,13 +65,14 @@ QString RouteDefaultFilename(const QString& aDirectory, TDateTime created, const
 QString RouteDefaultCaption(TDateTime created, const TFormatSettings& settings);
 
 // A layer of waypoints in route order, with a leg between every two
-// neighbours: after each of the route's own operations leg i joins waypoint
-// i and i + 1. The layer's own ways of adding and removing points (its Add,
-// Insert, Delete, RemoveSelected, DeleteByGUID) leave the legs alone: call
-// RecreateLegs after them, before any leg or distance is used.
+// neighbours: leg i joins waypoint i and i + 1. The legs are not stored but
+// follow from the waypoints, whichever way they were added or removed (the
+// route's own operations or the layer's); RecreateLegs is kept for callers
+// written for stored legs and only lets go of the legs handed out.
 //
-// Legs live in the route; a leg pointer from GetLeg holds only until the
-// next change to the waypoints.
+// The legs handed out live in the route, made when GetLeg first asks after a
+// change; a leg pointer from GetLeg holds only until the next change to the
+// waypoints.
 class TRoute : public TGeoList {
 public:
     // An empty route with a file name in `aDirectory` and a caption made
@@ -114,7 +118,7 @@ public:
 
     void RecreateLegs();
     const TLeg* GetLeg(int index) const; // none outside 0..LegCount-1
-    int GetLegCount() const { return static_cast<int>(fLegs.size()); }
+    int GetLegCount() const { return std::max(Count() - 1, 0); }
 
     // The length of the route in nautical miles.
     double GetDistance() const;
@@ -125,23 +129,20 @@ public:
     // stay in their places.
     void ReverseRoute();
 
-    bool IsValidFile(const QString& fileName) const override;
-    // Appends the waypoints read; each one read in full gets its leg.
-    void LoadPOIs(TStreamReader& stream, quint16 version) override;
     // Writes every waypoint, whatever the selection.
     void SavePOIs(QIODevice& stream, quint16 version, bool selection) const override;
 
 protected:
-    void DiscardPoint(int index) override;
+    bool IsValidHead(const TFileHead& head) const override;
 
 private:
     bool Owns(const TWaypoint* waypoint) const { return waypoint != nullptr && waypoint->Layer() == this; }
-    // Gives the waypoint just appended its leg.
-    TWaypoint* Linked(TGeoPoint* appended);
-    // Lets the legs from `first` on follow the waypoints again.
-    void RelinkLegsFrom(int first);
+    // The length of leg i, computed as the leg computes it.
+    double LegDistance(int index) const;
 
     int fCurrWaypoint = -1;
-    std::vector<TLeg> fLegs;
     double fFindPrecision = 1e-7;
+    // The legs handed out, and the items version they were made for.
+    mutable std::vector<TLeg> fLegs;
+    mutable quint64 fLegsVersion = 0;
 };

@@ -34,9 +34,8 @@ T ReadLittleEndian(TStreamReader& stream)
     return qFromLittleEndian<T>(stream.Take(sizeof(T)).data());
 }
 
-// The reader's first look ahead is small, for a device read for a value or
-// two; it grows with every further look.
-constexpr qint64 kFirstWindow = 64;
+// The reader's first look ahead is small by default, for a device read for a
+// value or two; it grows with every further look.
 constexpr qint64 kLargestWindow = 1 << 20;
 
 const QByteArray kUtf8Bom("\xEF\xBB\xBF");
@@ -143,7 +142,10 @@ Error ReadFailed() { return {TErrorKind::ekReadFailed, ErrorText::StreamRead()};
 
 // ------------------------------------------------------------ TStreamReader
 
-TStreamReader::TStreamReader(QIODevice& stream) : fStream(stream), fNextWindow(kFirstWindow) {}
+TStreamReader::TStreamReader(QIODevice& stream, qint64 firstWindow)
+    : fStream(stream), fNextWindow(std::clamp<qint64>(firstWindow, 1, kLargestWindow))
+{
+}
 
 TStreamReader::~TStreamReader() { Consume(); }
 
@@ -157,10 +159,8 @@ void TStreamReader::Consume()
     fTaken = 0;
 }
 
-QByteArrayView TStreamReader::TakeBeyondWindow(qint64 count)
+void TStreamReader::Refill(qint64 count)
 {
-    if (count < 0 || count > BytesLeft())
-        throw Error::StreamRead();
     Consume();
     const qint64 size = std::max(count, fNextWindow);
     fNextWindow = std::min(fNextWindow * 2, kLargestWindow);
@@ -168,7 +168,22 @@ QByteArrayView TStreamReader::TakeBeyondWindow(qint64 count)
     fWindow.resize(std::max<qint64>(fStream.peek(fWindow.data(), size), 0));
     if (fWindow.size() < count)
         throw ReadFailed();
+}
+
+QByteArrayView TStreamReader::TakeBeyondWindow(qint64 count)
+{
+    if (count < 0 || count > BytesLeft())
+        throw Error::StreamRead();
+    Refill(count);
     return Take(count);
+}
+
+QByteArrayView TStreamReader::PeekUpTo(qint64 count)
+{
+    const qint64 wanted = std::clamp<qint64>(count, 0, BytesLeft());
+    if (wanted > fWindow.size() - fTaken)
+        Refill(wanted);
+    return {fWindow.constData() + fTaken, wanted};
 }
 
 void TStreamReader::Skip(qint64 count)

@@ -26,7 +26,9 @@
 // failed.
 class TStreamReader {
 public:
-    explicit TStreamReader(QIODevice& stream);
+    // The first look ahead takes `firstWindow` bytes (or what a Take or Peek
+    // asks, if more); each further one twice as many, up to 1 MiB.
+    explicit TStreamReader(QIODevice& stream, qint64 firstWindow = 64);
     ~TStreamReader();
     TStreamReader(const TStreamReader&) = delete;
     TStreamReader& operator=(const TStreamReader&) = delete;
@@ -41,6 +43,11 @@ public:
         fTaken += count;
         return bytes;
     }
+    // The next `count` bytes, or all the stream holds when that is fewer,
+    // without reading them: the next Take starts with them. Valid until the
+    // reader next moves on. A stream that cannot deliver the bytes it holds
+    // raises a read failure.
+    QByteArrayView PeekUpTo(qint64 count);
     // Passes over `count` bytes; the same error as Take.
     void Skip(qint64 count);
     // The bytes the stream holds beyond those read.
@@ -48,6 +55,8 @@ public:
 
 private:
     QByteArrayView TakeBeyondWindow(qint64 count);
+    // Looks ahead at least `count` bytes from the first one not handed out.
+    void Refill(qint64 count);
     // Lets the device pass over the bytes handed out.
     void Consume();
 

@@ -412,6 +412,91 @@ TEST(GeoList, ItemsKnowTheirLayerAndPlace)
     EXPECT_EQ(loose.Index(), -1);
 }
 
+TEST(GeoPoint, CaptionsOfEveryKindAndLengthReadBack)
+{
+    const QString captions[] = {
+        QString(),
+        QStringLiteral("a"),
+        QStringLiteral("Waypoint 123456"),              // the most kept in place
+        QStringLiteral("Waypoint 1234567"),             // one more
+        QStringLiteral("Gat van de Kerksloot éÿ"), // Latin-1 beyond ASCII
+        QStringLiteral("Sluis €"),                 // beyond Latin-1, short
+        QStringLiteral("Haven 🚢 en nog veel meer tekst"),
+        QString(QChar(0)) + QStringLiteral("nul"),
+    };
+    for (const QString& caption : captions) {
+        SCOPED_TRACE(caption.toStdString());
+        TGeoPoint point;
+        point.setCaption(caption);
+        EXPECT_EQ(point.Caption(), caption);
+        EXPECT_EQ(point.Caption().size(), caption.size());
+        const TDateTime changed = point.DateChanged();
+        point.setCaption(QString(caption)); // the same text does not stamp
+        EXPECT_EQ(point.DateChanged(), changed);
+
+        TGeoPoint copy;
+        copy.CopyFrom(&point);
+        point.setCaption(QStringLiteral("other"));
+        EXPECT_EQ(copy.Caption(), caption);
+        copy.CopyFrom(&copy);
+        EXPECT_EQ(copy.Caption(), caption);
+        for (const QString& next : captions) {
+            copy.setCaption(next);
+            EXPECT_EQ(copy.Caption(), next);
+        }
+    }
+}
+
+TEST(GeoPoint, TagsAndTextComeAndGo)
+{
+    TGeoPoint point;
+    EXPECT_TRUE(point.Tags().isEmpty());
+    EXPECT_TRUE(point.Text().isEmpty());
+    point.setText("kade");
+    EXPECT_EQ(point.Text(), QByteArray("kade"));
+    EXPECT_TRUE(point.Tags().isEmpty());
+    point.setTags("boei");
+    point.setText({});
+    EXPECT_EQ(point.Tags(), QByteArray("boei"));
+    EXPECT_TRUE(point.Text().isEmpty());
+    TGeoPoint copy;
+    copy.CopyFrom(&point);
+    point.setTags({});
+    EXPECT_TRUE(point.Tags().isEmpty());
+    EXPECT_EQ(copy.Tags(), QByteArray("boei"));
+    copy.Clear();
+    EXPECT_TRUE(copy.Tags().isEmpty());
+}
+
+TEST(GeoList, PointsStayWhereTheyAreWhileOthersComeAndGo)
+{
+    TGeoList layer;
+    std::vector<TGeoPoint*> kept;
+    for (int i = 0; i < 1000; ++i) {
+        TGeoPoint* point = layer.Add();
+        point->setCaption(QString::number(i));
+        kept.push_back(point);
+    }
+    // Remove every other one, then fill the gaps with new ones at the front.
+    for (int i = 999; i >= 0; i -= 2)
+        layer.Delete(i);
+    for (int i = 0; i < 500; ++i)
+        layer.Insert(0)->setCaption(QStringLiteral("new"));
+    ASSERT_EQ(layer.Count(), 1000);
+    for (int i = 0; i < 500; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(layer.GetItem(500 + i), kept[static_cast<std::size_t>(2 * i)]);
+        EXPECT_EQ(kept[static_cast<std::size_t>(2 * i)]->Caption(), QString::number(2 * i));
+        EXPECT_EQ(layer.GetItem(500 + i)->Index(), 500 + i);
+        EXPECT_EQ(layer.GetItem(i)->Caption(), QStringLiteral("new"));
+    }
+    layer.SelectAll();
+    layer.RemoveSelected();
+    EXPECT_EQ(layer.Count(), 0);
+    layer.Add()->setCaption(QStringLiteral("again"));
+    EXPECT_EQ(Captions(layer), QStringList{QStringLiteral("again")});
+}
+
 TEST(GeoList, IndexOutOfRange)
 {
     TGeoList layer;

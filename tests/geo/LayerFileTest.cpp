@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <functional>
@@ -466,6 +467,48 @@ TEST_F(LayerFileLoad, AFileNobodyMayWriteLoadsInFull)
     ASSERT_TRUE(QFile::setPermissions(unreadable, {}));
     EXPECT_EQ(LoadAsUnprivilegedUser(unreadable, fDir.path()),
               QStringLiteral("Cannot open file \"%1\". Permission denied").arg(unreadable));
+}
+
+TEST_F(LayerFileLoad, WhatIsNoRegularFileIsNoLayerAndIsNotWaitedFor)
+{
+    // A named pipe with no writer would block a plain open.
+    const QString pipe = Path(QStringLiteral("pipe.lay"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const QString link = Path(QStringLiteral("dangling.lay"));
+    ASSERT_TRUE(QFile::link(Path(QStringLiteral("nowhere.lay")), link));
+    // A name cut at a null character would name a layer.
+    const QString layerFile = WriteFile(QStringLiteral("a.lay"), Saved(*Sample(), 6));
+    ASSERT_TRUE(IsValidLayer(layerFile));
+    for (const QString& path : {pipe, fDir.path(), link, Path(QStringLiteral("missing.lay")), QString(),
+                                layerFile + QChar(0), layerFile + QChar(0) + QStringLiteral("x")}) {
+        SCOPED_TRACE(path.toStdString());
+        TGeoList layer;
+        EXPECT_FALSE(IsValidLayer(path));
+        EXPECT_FALSE(layer.IsValidFile(path));
+        EXPECT_FALSE(ReadFileVersion(path).has_value());
+        EXPECT_FALSE(layer.LoadFromFile(path));
+        EXPECT_TRUE(layer.Filename().isEmpty());
+    }
+}
+
+TEST(LayerFileHead, ParsedAsFarAsTheBytesGo)
+{
+    const QByteArray whole = Hex("06") + "L-GEOX" + Hex("06 00 08") + "TGeoList" + "rest";
+    for (qsizetype cut = 0; cut <= whole.size(); ++cut) {
+        SCOPED_TRACE(cut);
+        const TFileHead head = ParseFileHead(QByteArrayView(whole).first(cut));
+        EXPECT_EQ(head.Kind.has_value(), cut >= 7);
+        if (head.Kind) {
+            EXPECT_EQ(*head.Kind, QByteArray("L-GEO"));
+        }
+        EXPECT_EQ(head.Version.has_value(), cut >= 18);
+        if (head.Version) {
+            EXPECT_EQ(head.Version->FileID(), QByteArray("L-GEO"));
+            EXPECT_EQ(head.Version->ID(), 6);
+            EXPECT_EQ(head.Version->ClassName(), QByteArray("TGeoList"));
+        }
+        EXPECT_EQ(IsLayerHead(head), cut >= 7);
+    }
 }
 
 // ------------------------------------------------------------ saving a file

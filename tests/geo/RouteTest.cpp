@@ -234,6 +234,20 @@ TEST(Route, RecreateLegsAfterTheLayersOwnChanges)
     ExpectLegsJoinNeighbours(*route);
 }
 
+TEST(Route, LegsFollowTheLayersOwnChangesAtOnce)
+{
+    auto route = Lettered(4);
+    const TLeg* before = route->GetLeg(2);
+    ASSERT_NE(before, nullptr);
+    route->TGeoList::Delete(0);
+    ExpectLegsJoinNeighbours(*route);
+    route->TGeoList::Insert(1)->setCaption(QStringLiteral("X"));
+    ExpectLegsJoinNeighbours(*route);
+    EXPECT_EQ(Captions(*route).join(QString()), QStringLiteral("BXCD"));
+    EXPECT_DOUBLE_EQ(route->GetDistance(), route->GetLeg(0)->CalcDistance() + route->GetLeg(1)->CalcDistance()
+                                                + route->GetLeg(2)->CalcDistance());
+}
+
 // ------------------------------------------------------------------ lookups
 
 TEST(Route, CursorWalk)
