@@ -1,15 +1,12 @@
 #include "convert/uConversionRun.h"
 
+#include "convert/uRouteExport.h"
 #include "export/uGpxWriter.h"
-#include "export/uKMZWriter.h"
-#include "export/uTRouteHelper.h"
 #include "geo/uRouteLibrary.h"
-#include "platform/AtomicFile.h"
 #include "platform/Error.h"
 #include "util/uFileUtils.h"
 #include "util/uSafeFile.h"
 #include "util/uSharedSettings.h"
-#include "util/uTeeDevice.h"
 #include "util/uVisibleText.h"
 
 #include <QFileInfo>
@@ -45,35 +42,6 @@ bool Load(TRoute& route, const QString& path)
     } catch (const std::bad_alloc&) {
         // Not damage: what was read is not the route, so nothing of it is written.
         throw Error::OutOfMemory(path, true);
-    }
-}
-
-// Writes the route's document and packs it into the archive as it is
-// written, compressed on a second thread. A document that is not kept never
-// takes a name: it is ours alone and only lends the archive its time stamp
-// and attributes. A kept one takes its name before the archive is made, and
-// stays when the archive fails. An earlier archive stays as it was until the
-// new one is whole.
-void Export(const TRoute& route, const QString& kmlPath, const QString& kmzPath, bool keepKml)
-{
-    try {
-        TAtomicFile kml(kmlPath);
-        TKMZWriter archive(kmzPath);
-        archive.AddEntry(ExtractFileName(kmlPath), TZipMethod::Deflate, [&](QIODevice& data) {
-            FillSafeFile(
-                kml,
-                [&](QIODevice& file) {
-                    TTeeDevice both(file, data);
-                    TRouteHelper::WriteKMZKovaltPath(route, both);
-                },
-                keepKml ? kmlPath : kmzPath);
-            if (keepKml)
-                CommitSafeFile(kml);
-            return EntryStampOf(kml);
-        });
-        archive.Release();
-    } catch (const std::bad_alloc&) {
-        throw Error::OutOfMemory(kmzPath, false);
     }
 }
 
@@ -132,6 +100,10 @@ int ConvertRoutes(const QStringList& files, TConversionHost& host)
 
         TRoute aRoute(fImportFilename);
         host.ShowStatus(QStringLiteral("Route laden: ") + VisibleText(importName));
+        // The archive is made as the route loads, and takes its name only
+        // once the route proves worth converting.
+        TRouteExport routeExport(aRoute, fTempFilename, fExportFilename, !host.DeleteTempFiles());
+        aRoute.setOnPointLoaded([&routeExport](const TGeoPoint& point) { routeExport.PointLoaded(point); });
         LoadChosenRoute(aRoute, fImportFilename, host);
         if (aRoute.Count() == 0) {
             host.ShowStatus(QStringLiteral("Route ") + VisibleText(aRoute.Caption())
@@ -141,7 +113,7 @@ int ConvertRoutes(const QStringList& files, TConversionHost& host)
         }
         if (const auto earlier = archivesMade.find(fExportFilename); earlier != archivesMade.end())
             host.Warn(ReplacedArchiveWarning(fExportFilename, earlier->second, fImportFilename));
-        Export(aRoute, fTempFilename, fExportFilename, !host.DeleteTempFiles());
+        routeExport.Finish();
         if (host.MakeGpx()) {
             if (const int leftOut = ExportGpx(aRoute, gpxFilename))
                 host.Warn(GpxLeftOutWarning(fImportFilename, leftOut));

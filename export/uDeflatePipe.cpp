@@ -18,8 +18,7 @@ constexpr std::size_t kOutputBuffer = 65536;
 
 } // namespace
 
-// Raw deflate onto a device through a buffer of fixed size, counting and
-// summing the data on the way.
+// Raw deflate onto a device through a buffer of fixed size.
 class TDeflatePipe::Deflater {
 public:
     explicit Deflater(QIODevice& out) : fOut(out), fBuffer(kOutputBuffer)
@@ -34,21 +33,19 @@ public:
 
     void Feed(const char* data, std::size_t size)
     {
-        const auto* bytes = reinterpret_cast<const Bytef*>(data);
-        fResult.Crc = static_cast<quint32>(crc32_z(fResult.Crc, bytes, size));
-        fResult.UncompressedSize += static_cast<qint64>(size);
-        fStream.next_in = const_cast<Bytef*>(bytes); // zlib only reads it
+        fStream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data)); // zlib only reads it
         fStream.avail_in = static_cast<uInt>(size);
         while (fStream.avail_in > 0)
             Deflate(Z_NO_FLUSH);
     }
 
-    TDeflateResult Finish()
+    // The size of the whole stream.
+    qint64 Finish()
     {
         while (Deflate(Z_FINISH) != Z_STREAM_END) {
         }
         WriteBuffer(kOutputBuffer - fStream.avail_out);
-        return fResult;
+        return fWritten;
     }
 
 private:
@@ -65,7 +62,7 @@ private:
     {
         if (!WriteFully(fOut, QByteArrayView(fBuffer.data(), static_cast<qsizetype>(size))))
             throw Error::StreamWrite();
-        fResult.CompressedSize += static_cast<qint64>(size);
+        fWritten += static_cast<qint64>(size);
         ResetBuffer();
     }
 
@@ -78,7 +75,7 @@ private:
     QIODevice& fOut;
     std::vector<char> fBuffer;
     z_stream fStream{};
-    TDeflateResult fResult{.Crc = static_cast<quint32>(crc32(0, Z_NULL, 0))};
+    qint64 fWritten = 0;
 };
 
 TDeflatePipe::TDeflatePipe(QIODevice& out) : fDeflater(std::make_unique<Deflater>(out)), fPieces(kPieceCount)
@@ -100,9 +97,12 @@ TDeflatePipe::~TDeflatePipe()
 
 qint64 TDeflatePipe::readData(char*, qint64) { return -1; }
 
-// Never raises: Qt's device calls may not be left by an exception.
+// Never raises: Qt's device calls may not be left by an exception. The CRC
+// is taken here, on the thread that has time to spare.
 qint64 TDeflatePipe::writeData(const char* data, qint64 size)
 {
+    fCrc = crc32_z(fCrc, reinterpret_cast<const Bytef*>(data), static_cast<std::size_t>(size));
+    fUncompressedSize += size;
     for (qint64 done = 0; done < size;) {
         if (!fFilling) {
             std::unique_lock lock(fMutex);
@@ -154,7 +154,7 @@ TDeflateResult TDeflatePipe::Finish()
         if (const Piece* piece = std::exchange(fFilling, nullptr))
             fDeflater->Feed(piece->Bytes.data(), piece->Used);
         close();
-        return fDeflater->Finish();
+        return Result(fDeflater->Finish());
     }
     if (fFilling) {
         const std::lock_guard lock(fMutex);
@@ -163,7 +163,12 @@ TDeflateResult TDeflatePipe::Finish()
     Stop(true);
     if (fFailure)
         std::rethrow_exception(fFailure);
-    return fResult;
+    return Result(fCompressedSize);
+}
+
+TDeflateResult TDeflatePipe::Result(qint64 compressedSize) const
+{
+    return {.Crc = static_cast<quint32>(fCrc), .CompressedSize = compressedSize, .UncompressedSize = fUncompressedSize};
 }
 
 void TDeflatePipe::RaiseFailure()
@@ -236,7 +241,7 @@ void TDeflatePipe::Compress()
     }
     if (finish) {
         try {
-            fResult = fDeflater->Finish();
+            fCompressedSize = fDeflater->Finish();
         } catch (...) {
             fail();
         }

@@ -56,12 +56,15 @@ private:
     };
 
     bool StartThread();
+    TDeflateResult Result(qint64 compressedSize) const;
     void Compress();
     void Stop(bool finish);
 
     std::unique_ptr<Deflater> fDeflater;
     std::vector<Piece> fPieces;   // every piece, owned here
     Piece* fFilling = nullptr;    // the piece being written to, this thread's own
+    unsigned long fCrc = 0;       // of the data so far, this thread's own
+    qint64 fUncompressedSize = 0; // this thread's own
     std::mutex fMutex;            // guards what follows up to fThread
     std::condition_variable fChanged;
     std::vector<Piece*> fEmpty;   // room reserved for every piece, so handing over never allocates
@@ -70,6 +73,6 @@ private:
     bool fFinish = false;         // end the stream at the end rather than abandon it
     bool fFailed = false;         // fFailure is set
     std::exception_ptr fFailure;
-    TDeflateResult fResult;       // the second thread's until it is joined
+    qint64 fCompressedSize = 0;   // the second thread's until it is joined
     std::thread fThread;
 };

@@ -14,6 +14,7 @@
 #include <array>
 #include <concepts>
 #include <limits>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -81,8 +82,11 @@ TEntryStamp EntryStampOf(const QFileDevice& file)
 
 TZipWriter::TZipWriter(QIODevice& archive) : fArchive(archive) {}
 
-void TZipWriter::AddEntry(const QString& name, TZipMethod method, const TEntryWriter& write)
+TZipWriter::~TZipWriter() = default;
+
+QIODevice& TZipWriter::BeginEntry(const QString& name, TZipMethod method)
 {
+    Q_ASSERT(!fData);
     Entry entry{.Name = name.toUtf8(), .Method = method, .Stamp = {}, .Offset = ZipSize(fArchive.pos(), name)};
     if (entry.Name.size() > std::numeric_limits<quint16>::max())
         throw Error(TErrorKind::ekInvalidValue, QStringLiteral("Archive entry name \"%1\" is too long").arg(name));
@@ -92,16 +96,18 @@ void TZipWriter::AddEntry(const QString& name, TZipMethod method, const TEntryWr
     WriteField<quint32>(fArchive, kLocalHeaderSignature);
     WriteEntryFields(entry);
     WriteBytes(fArchive, entry.Name);
+    fData = std::make_unique<TDeflatePipe>(fArchive);
+    fOpen = std::move(entry);
+    return *fData;
+}
 
-    TDeflatePipe pipe(fArchive);
-    try {
-        entry.Stamp = write(pipe);
-    } catch (...) {
-        pipe.RaiseFailure(); // the cause, when the data could not be taken
-        throw;
-    }
-    const TDeflateResult deflated = pipe.Finish();
-
+void TZipWriter::EndEntry(TEntryStamp stamp)
+{
+    Q_ASSERT(fData);
+    const TDeflateResult deflated = std::exchange(fData, nullptr)->Finish();
+    Entry entry = std::move(fOpen);
+    const QString name = QString::fromUtf8(entry.Name);
+    entry.Stamp = stamp;
     entry.Crc = deflated.Crc;
     entry.CompressedSize = ZipSize(deflated.CompressedSize, name);
     entry.UncompressedSize = ZipSize(deflated.UncompressedSize, name);
@@ -113,13 +119,23 @@ void TZipWriter::AddEntry(const QString& name, TZipMethod method, const TEntryWr
     fEntries.push_back(std::move(entry));
 }
 
+void TZipWriter::RaiseEntryFailure()
+{
+    if (fData)
+        fData->RaiseFailure();
+}
+
 void TZipWriter::AddEntry(QIODevice& source, const QString& name, TZipMethod method, TEntryStamp stamp)
 {
     ZipSize(source.size() - source.pos(), name);
-    AddEntry(name, method, [&](QIODevice& data) {
+    QIODevice& data = BeginEntry(name, method);
+    try {
         CopyToEnd(source, data);
-        return stamp;
-    });
+    } catch (...) {
+        RaiseEntryFailure(); // the cause, when the data could not be taken
+        throw;
+    }
+    EndEntry(stamp);
 }
 
 void TZipWriter::Finish()
@@ -194,9 +210,22 @@ void TKMZWriter::AddFile(QFileDevice& source, const QString& archiveName, TZipMe
     });
 }
 
-void TKMZWriter::AddEntry(const QString& archiveName, TZipMethod method, const TEntryWriter& write)
+QIODevice& TKMZWriter::BeginEntry(const QString& archiveName, TZipMethod method)
 {
-    AddOrDiscard([&] { fZip->AddEntry(archiveName, method, write); });
+    QIODevice* data = nullptr;
+    AddOrDiscard([&] { data = &fZip->BeginEntry(archiveName, method); });
+    return *data;
+}
+
+void TKMZWriter::EndEntry(TEntryStamp stamp)
+{
+    AddOrDiscard([&] { fZip->EndEntry(stamp); });
+}
+
+void TKMZWriter::RaiseEntryFailure()
+{
+    if (fZip) // not discarded already
+        AddOrDiscard([this] { fZip->RaiseEntryFailure(); });
 }
 
 void TKMZWriter::Release()

@@ -7,9 +7,10 @@
 #include <QIODevice>
 #include <QString>
 
-#include <functional>
 #include <memory>
 #include <vector>
+
+class TDeflatePipe;
 
 // The MS-DOS time and date fields of a ZIP entry.
 struct TDosDateTime {
@@ -33,9 +34,6 @@ struct TEntryStamp {
 // Those of a file as it is now; it may have no name.
 TEntryStamp EntryStampOf(const QFileDevice& file);
 
-// Puts an entry's data onto the device it is handed and gives the entry's
-// stamp, known once the data is whole.
-using TEntryWriter = std::function<TEntryStamp(QIODevice& data)>;
 
 // Writes a ZIP archive (no ZIP64, no data descriptors, no comments) from the
 // start of an empty, seekable device. Entry names are stored as UTF-8.
@@ -46,9 +44,16 @@ class TZipWriter {
 public:
     explicit TZipWriter(QIODevice& archive);
 
-    // Raw deflate of what `write` writes, compressed on a second thread
-    // while the data is being made.
-    void AddEntry(const QString& name, TZipMethod method, const TEntryWriter& write);
+    ~TZipWriter();
+
+    // Opens an entry whose data is written to the device returned, raw
+    // deflated on a second thread as it comes, until EndEntry takes the
+    // stamp, known only then. One entry is open at a time.
+    QIODevice& BeginEntry(const QString& name, TZipMethod method);
+    void EndEntry(TEntryStamp stamp);
+    // Raises what kept the open entry's device from taking its data, if
+    // anything did: a write to it that failed has its cause here.
+    void RaiseEntryFailure();
     // Raw deflate of the source from its current position to its end; a
     // source too large is refused before anything is written.
     void AddEntry(QIODevice& source, const QString& name, TZipMethod method, TEntryStamp stamp);
@@ -71,6 +76,8 @@ private:
 
     QIODevice& fArchive;
     std::vector<Entry> fEntries;
+    Entry fOpen{};
+    std::unique_ptr<TDeflatePipe> fData; // the open entry's
 };
 
 // A .kmz archive file, made the way the conversion run needs it: opened on
@@ -90,8 +97,11 @@ public:
     // The same for an open file, which may have no name, from its current
     // position; its time stamp and attributes go with it.
     void AddFile(QFileDevice& source, const QString& archiveName, TZipMethod method);
-    // An entry whose data `write` makes; any failure discards the archive.
-    void AddEntry(const QString& archiveName, TZipMethod method, const TEntryWriter& write);
+    // An entry written in steps, as TZipWriter's; any failure discards the
+    // archive.
+    QIODevice& BeginEntry(const QString& archiveName, TZipMethod method);
+    void EndEntry(TEntryStamp stamp);
+    void RaiseEntryFailure();
     // Finishes the archive and gives it its name; after a failed AddFile
     // there is nothing left to finish.
     void Release();

@@ -132,24 +132,25 @@ std::vector<Piece> DocumentPieces(const TGeoList& route)
     return pieces;
 }
 
-// Calls `write` with the coordinates line of every waypoint, in list order:
-// "longitude,latitude" and CR LF, as 8-bit text.
-template <typename Write>
-void ForEachCoordinatesLine(const TGeoList& route, Write&& write)
-{
-    if (route.Count() == 0)
-        return;
-    char line[2 * cFloatTextCapacity + 3];
-    for (int i = 0; i < route.Count(); ++i) {
-        const TGeoPoint* point = route.GetItem(i);
-        char* end = FloatToChars(line, point->Longitude(), '.');
+// A waypoint's line of coordinates: "longitude,latitude" and CR LF, as
+// 8-bit text.
+class CoordinatesLine {
+public:
+    explicit CoordinatesLine(const TGeoPoint& point)
+    {
+        char* end = FloatToChars(fLine, point.Longitude(), '.');
         *end++ = ',';
-        end = FloatToChars(end, point->Latitude(), '.');
+        end = FloatToChars(end, point.Latitude(), '.');
         *end++ = '\r';
         *end++ = '\n';
-        write(QByteArrayView(line, end));
+        fSize = end - fLine;
     }
-}
+    QByteArrayView Bytes() const { return QByteArrayView(fLine, fSize); }
+
+private:
+    char fLine[2 * cFloatTextCapacity + 3];
+    qsizetype fSize;
+};
 
 } // namespace
 
@@ -173,7 +174,8 @@ qint64 UnixSeconds(double localDateTime)
 QString KMLCoordinatesStr(const TGeoList& route)
 {
     QString text;
-    ForEachCoordinatesLine(route, [&text](QByteArrayView line) { text += QLatin1StringView(line); });
+    for (int i = 0; i < route.Count(); ++i)
+        text += QLatin1StringView(CoordinatesLine(*route.GetItem(i)).Bytes());
     return text;
 }
 
@@ -189,14 +191,34 @@ QString KMZKovaltPathStr(const TGeoList& route)
 
 void WriteKMZKovaltPath(const TGeoList& route, QIODevice& device)
 {
-    TCrLfWriter writer(device);
-    for (const Piece& piece : DocumentPieces(route)) {
-        if (piece.kind == TPieceKind::pkCoordinates)
-            ForEachCoordinatesLine(route, [&writer](QByteArrayView line) { writer.Write(line); });
-        else
-            writer.Write(piece.text.toUtf8());
-    }
-    writer.Finish();
+    TKmlPathWriter writer(device);
+    writer.Begin(route);
+    for (int i = 0; i < route.Count(); ++i)
+        writer.Point(*route.GetItem(i));
+    writer.End();
 }
 
 } // namespace TRouteHelper
+
+TRouteHelper::TKmlPathWriter::TKmlPathWriter(QIODevice& device) : fWriter(device) {}
+
+void TRouteHelper::TKmlPathWriter::Begin(const TGeoList& route)
+{
+    bool beforeCoordinates = true;
+    for (const Piece& piece : DocumentPieces(route)) {
+        if (piece.kind == TPieceKind::pkCoordinates)
+            beforeCoordinates = false;
+        else if (beforeCoordinates)
+            fWriter.Write(piece.text.toUtf8());
+        else
+            fTail += piece.text.toUtf8();
+    }
+}
+
+void TRouteHelper::TKmlPathWriter::Point(const TGeoPoint& point) { fWriter.Write(CoordinatesLine(point).Bytes()); }
+
+void TRouteHelper::TKmlPathWriter::End()
+{
+    fWriter.Write(fTail);
+    fWriter.Finish();
+}

@@ -1,11 +1,15 @@
 #pragma once
 
+#include "util/uCrLfWriter.h"
+
+#include <QByteArray>
 #include <QIODevice>
 #include <QString>
 
 #include <optional>
 
 class TGeoList;
+class TGeoPoint;
 
 // The URI of the product's own KML elements (prefix "kovaltnv"), the same in
 // every document: the apps recognise their extension elements by it.
@@ -28,6 +32,22 @@ QString KMZKovaltPathStr(const TGeoList& route);
 // SaveTextFileUtf8Crlf, but the text is never whole in memory. A device that
 // takes no more raises "Stream write error".
 void WriteKMZKovaltPath(const TGeoList& route, QIODevice& device);
+
+// WriteKMZKovaltPath in steps, for a route that is still loading: Begin
+// writes all that comes before the coordinates, once the route's own fields
+// are read; Point the line of each waypoint as it comes; End the rest.
+class TKmlPathWriter {
+public:
+    explicit TKmlPathWriter(QIODevice& device);
+
+    void Begin(const TGeoList& route);
+    void Point(const TGeoPoint& point);
+    void End();
+
+private:
+    TCrLfWriter fWriter;
+    QByteArray fTail; // what follows the coordinates
+};
 
 // "longitude,latitude" and CR LF for every waypoint; empty without waypoints.
 QString KMLCoordinatesStr(const TGeoList& route);

@@ -302,6 +302,7 @@ private:
 class TGeoList {
 public:
     using TNotifyEvent = std::function<void(TGeoList&)>;
+    using TPointEvent = std::function<void(const TGeoPoint&)>;
     // Items made one by one on the heap, for layers of items of their own.
     using TItemFactory = std::function<std::unique_ptr<TGeoPoint>(TPointStart)>;
     // Items of one class made in blocks: the size and alignment of the class
@@ -391,6 +392,9 @@ public:
     void setOnAfterLoad(TNotifyEvent handler) { fOnAfterLoad = std::move(handler); }
     void setOnBeforeSave(TNotifyEvent handler) { fOnBeforeSave = std::move(handler); }
     void setOnAfterSave(TNotifyEvent handler) { fOnAfterSave = std::move(handler); }
+    // Called with each point read in full, while the load goes on, so that
+    // the points can be used before the file's end is read.
+    void setOnPointLoaded(TPointEvent handler) { fOnPointLoaded = std::move(handler); }
 
     // Files. A load keeps everything read before damage in the file and
     // records it in LoadDamage. It raises what is no damage: a file that
@@ -482,6 +486,7 @@ private:
     TNotifyEvent fOnBeforeLoad;
     TNotifyEvent fOnAfterSave;
     TNotifyEvent fOnBeforeSave;
+    TPointEvent fOnPointLoaded;
     QString fCategory;
     QString fCaption;
     TStringList fDescription;

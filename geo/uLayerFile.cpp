@@ -440,8 +440,12 @@ void TGeoList::LoadPOIs(TStreamReader& stream, quint16 version)
 {
     const qint32 count = ReadInteger(stream);
     ReservePoints(count, stream, version);
-    for (qint32 i = 0; i < count; ++i)
-        LoadPoint(*AddForLoading(), stream, version);
+    for (qint32 i = 0; i < count; ++i) {
+        TGeoPoint& point = *AddForLoading();
+        LoadPoint(point, stream, version);
+        if (fOnPointLoaded)
+            fOnPointLoaded(point);
+    }
 }
 
 void TGeoList::SavePOIs(QIODevice& stream, quint16 version, bool selection) const
