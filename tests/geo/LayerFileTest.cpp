@@ -333,6 +333,24 @@ TEST(LayerFormat, StreamLoadRaisesAndDropsTheRecordCutShort)
     EXPECT_TRUE(other.discarded.empty());
 }
 
+// Each point is handed on as soon as it is read in full, in order, with the
+// layer holding the points up to it; a point cut short never is.
+TEST(LayerFormat, HandsOnEachPointAsSoonAsItIsRead)
+{
+    const auto sample = Sample();
+    SampleImage cut(*sample);
+    Cut(cut, cut.bytes.size() - 1);
+    TGeoList layer;
+    std::vector<std::pair<QString, int>> seen; // caption, points in the layer then
+    layer.setOnPointLoaded([&](const TGeoPoint& point) { seen.emplace_back(point.Caption(), layer.Count()); });
+    EXPECT_EQ(ErrorOf([&] { LoadBytes(layer, cut.bytes); }), QStringLiteral("Stream read error"));
+    ASSERT_EQ(layer.Count(), sample->Count() - 1);
+    std::vector<std::pair<QString, int>> expected;
+    for (int i = 0; i < layer.Count(); ++i)
+        expected.emplace_back(sample->GetItem(i)->Caption(), i + 1);
+    EXPECT_EQ(seen, expected);
+}
+
 // ------------------------------------------------------------------ validity
 
 class LayerValidity : public TempFiles {};
