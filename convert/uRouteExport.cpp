@@ -48,7 +48,7 @@ const QString& TRouteExport::DocumentName() const { return fKeepKml ? fKmlPath :
 void TRouteExport::Begin()
 {
     fKml = std::make_unique<TAtomicFile>(fKmlPath);
-    if (!fKml->Create())
+    if (!(fKeepKml ? fKml->Create() : fKml->CreateUnnamed()))
         throw Error::CannotCreateFile(DocumentName(), fKml->errorString());
     fArchive = std::make_unique<TKMZWriter>(fKmzPath);
     fBoth = std::make_unique<TTeeDevice>(*fKml, fArchive->BeginEntry(ExtractFileName(fKmlPath), TZipMethod::Deflate));

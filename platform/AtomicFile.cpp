@@ -117,10 +117,15 @@ void TAtomicFile::DropTemporaryName()
     fHasTemporaryName = false;
 }
 
-bool TAtomicFile::Create()
+bool TAtomicFile::Create() { return Make(true); }
+
+bool TAtomicFile::CreateUnnamed() { return Make(false); }
+
+bool TAtomicFile::Make(bool willTakeName)
 {
+    // Fail before anything is written rather than at the commit.
     struct stat target {};
-    if (::lstat(fNativePath.constData(), &target) == 0 && S_ISDIR(target.st_mode))
+    if (willTakeName && ::lstat(fNativePath.constData(), &target) == 0 && S_ISDIR(target.st_mode))
         return Fail(EISDIR);
     fHandle = ::open(fNativeFolder.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
     if (fHandle < 0 && !NoUnnamedFiles(errno))

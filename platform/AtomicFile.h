@@ -22,8 +22,12 @@ public:
     const QString& Path() const { return fPath; }
 
     // Makes the file, open for writing and reading back. False, with
-    // errorString(), when it cannot be made.
+    // errorString(), when it cannot be made, or when the target's name is a
+    // folder's, which the file could never take.
     bool Create();
+    // The same for a file that will never be committed: whatever holds the
+    // target's name does not matter to it.
+    bool CreateUnnamed();
     // Writes out what is buffered, syncs the file to disk and gives it its
     // name; the file stays open. False, with errorString(), when any of that
     // failed; the target is then as it was.
@@ -33,6 +37,7 @@ public:
     bool FlushFully();
 
 private:
+    bool Make(bool willTakeName);
     bool Fail(int error);
     bool TakeTemporaryName(int handle);
     void DropTemporaryName();

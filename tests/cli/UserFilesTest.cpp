@@ -6,6 +6,7 @@
 #include "ConverterRun.h"
 
 #include "geo/uRouteLibrary.h"
+#include "platform/Error.h"
 #include "support/ZipReader.h"
 
 #include <QDir>
@@ -62,6 +63,23 @@ TEST_F(UserFiles, NoLinkIsWrittenThrough)
     EXPECT_EQ(Unpacked(kmz), ReadFile(kml));
     EXPECT_EQ(ReadFile(Elsewhere("document")), QByteArray("someone's document"));
     EXPECT_EQ(FolderEntries(Target()), (QStringList{QStringLiteral("Amstel.kml"), QStringLiteral("Amstel.kmz")}));
+}
+
+// Not even a folder in the place of a document that is not kept stops the
+// run; one that is kept cannot take that place.
+TEST_F(UserFiles, AFolderInTheDocumentsPlaceMattersOnlyWhenItIsKept)
+{
+    const QString route = WriteRoute(QStringLiteral("Amstel.rte"), QStringLiteral("Amstel"), kBiesbosch);
+    const QString kml = QDir(Target()).filePath(QStringLiteral("Amstel.kml"));
+    ASSERT_TRUE(QDir().mkpath(kml));
+
+    EXPECT_EQ(RunConverter({QStringLiteral("--target"), Target(), route}).exitCode, 0);
+    EXPECT_EQ(ArchiveProblems(QDir(Target()).filePath(QStringLiteral("Amstel.kmz")), Line(kBiesbosch)), QString());
+
+    const Outcome kept = RunConverter({QStringLiteral("--keep-kml"), QStringLiteral("--target"), Target(), route});
+    EXPECT_EQ(kept.exitCode, 1);
+    EXPECT_EQ(kept.err, ErrorText::CannotCreateFile(kml, QStringLiteral("Is a directory")) + QStringLiteral(".\n"));
+    EXPECT_TRUE(QFileInfo(kml).isDir());
 }
 
 // In a shared folder with the sticky bit, a link another user planted under
