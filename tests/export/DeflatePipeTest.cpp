@@ -77,26 +77,6 @@ INSTANTIATE_TEST_SUITE_P(Sizes, DeflatePipeWrites,
                                            WriteCase{300000, 4093}, WriteCase{1000000, 1000000},
                                            WriteCase{2000000, 65535}));
 
-namespace {
-
-// Takes `capacity` bytes, then fails every write.
-class FullDevice : public QBuffer {
-public:
-    explicit FullDevice(qint64 capacity) : fCapacity(capacity) { open(QIODevice::WriteOnly); }
-
-protected:
-    qint64 writeData(const char* data, qint64 size) override
-    {
-        const qint64 room = std::min(size, fCapacity - pos());
-        return room > 0 ? QBuffer::writeData(data, room) : -1;
-    }
-
-private:
-    qint64 fCapacity;
-};
-
-} // namespace
-
 // A device that takes no more stops the stream: writes fail from then on,
 // and Finish or RaiseFailure raises why.
 TEST(DeflatePipe, AnOutputThatFailsStopsTheStream)

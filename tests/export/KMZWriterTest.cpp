@@ -230,22 +230,6 @@ TEST(ZipWriter, NameBytesAreCountedNotCharacters)
     EXPECT_EQ(archive.mid(30, 10), Hex("5A 65 65 C3 AB 6E 2E 6B 6D 6C"));
 }
 
-// A device that takes bytes up to a fixed size, as a disk that fills up.
-class FullDevice : public QBuffer {
-public:
-    explicit FullDevice(qint64 capacity) : fCapacity(capacity) { open(QIODevice::ReadWrite); }
-
-protected:
-    qint64 writeData(const char* data, qint64 size) override
-    {
-        const qint64 room = std::min(size, fCapacity - pos());
-        return room > 0 ? QBuffer::writeData(data, room) : -1;
-    }
-
-private:
-    qint64 fCapacity;
-};
-
 TEST(ZipWriter, AWriteThatFallsShortIsAnError)
 {
     const QByteArray content = Noise(100000);

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ctime>
 #include <ostream>
 #include <utility>
@@ -25,6 +26,14 @@ QString ErrorOf(const std::function<void()>& action)
         return e.Message();
     }
     return QStringLiteral("(no error)");
+}
+
+FullDevice::FullDevice(qint64 capacity) : fCapacity(capacity) { open(QIODevice::ReadWrite); }
+
+qint64 FullDevice::writeData(const char* data, qint64 size)
+{
+    const qint64 room = std::min(size, fCapacity - pos());
+    return room > 0 ? QBuffer::writeData(data, room) : -1;
 }
 
 QByteArray Written(const std::function<void(QIODevice&)>& write)

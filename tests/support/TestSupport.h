@@ -2,6 +2,7 @@
 
 #include "platform/FormatSettings.h"
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QDir>
 #include <QIODevice>
@@ -21,6 +22,19 @@ QString ErrorOf(const std::function<void()>& action);
 
 // The bytes a write action puts on a stream.
 QByteArray Written(const std::function<void(QIODevice&)>& write);
+
+// A device that takes bytes up to a fixed size, as a disk that fills up,
+// and fails every write from then on.
+class FullDevice : public QBuffer {
+public:
+    explicit FullDevice(qint64 capacity);
+
+protected:
+    qint64 writeData(const char* data, qint64 size) override;
+
+private:
+    qint64 fCapacity;
+};
 
 // A file's bytes (empty when it cannot be read), and a file made of bytes.
 QByteArray ReadFile(const QString& path);
