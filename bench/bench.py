@@ -156,7 +156,7 @@ def library(tools, work, table, files, size, runs):
     return {"one": one_s, "floor": floor_s}
 
 
-# A target of the issue: the row it judges, what it says, and the measured
+# A target of the benchmark: the row it judges, what it says, and the measured
 # figure it limits, from that row's results.
 Target = collections.namedtuple("Target", "label row text figure limit at_least")
 TARGETS = [
@@ -189,7 +189,7 @@ def target_lines(measured):
             figure = t.figure(measured[t.row])
             passed = figure >= t.limit if t.at_least else figure <= t.limit
             lines.append(f"  {'PASS' if passed else 'FAIL'} ({t.label}) {t.text}: {figure:.2f} ×")
-    return ["Targets of the issue:", *lines] if lines else []
+    return ["Targets:", *lines] if lines else []
 
 
 def load_line(start, end):
