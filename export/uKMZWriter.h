@@ -34,7 +34,6 @@ struct TEntryStamp {
 // Those of a file as it is now; it may have no name.
 TEntryStamp EntryStampOf(const QFileDevice& file);
 
-
 // Writes a ZIP archive (no ZIP64, no data descriptors, no comments) from the
 // start of an empty, seekable device. Entry names are stored as UTF-8.
 // Sizes and offsets that do not fit the format's 32-bit fields are refused
@@ -43,7 +42,6 @@ TEntryStamp EntryStampOf(const QFileDevice& file);
 class TZipWriter {
 public:
     explicit TZipWriter(QIODevice& archive);
-
     ~TZipWriter();
 
     // Opens an entry whose data is written to the device returned, raw
