@@ -56,15 +56,19 @@ QString HexText(const QString& text, char type)
     return data;
 }
 
-// An export of the texts as the registry editor writes one, in every form a
-// text value takes; a text with a line break has no quoted form.
-QByteArray Exported(const TTexts& texts)
+// An export of the texts as the registry editor writes one, in the order of
+// kNames, each in one of the forms a text value takes, turn by turn from
+// `firstForm` on; a text with a line break has no quoted form.
+QByteArray Exported(const TTexts& texts, int firstForm)
 {
     QString file = QStringLiteral("Windows Registry Editor Version 5.00\r\n\r\n[") + kKey + QStringLiteral("]\r\n");
-    int form = 0;
-    for (auto it = texts.cbegin(); it != texts.cend(); ++it) {
-        const QString name = it.key().isEmpty() ? QStringLiteral("@") : Quoted(it.key());
-        const QString& text = it.value();
+    int form = firstForm;
+    for (const QString& key : kNames) {
+        const auto found = texts.constFind(key);
+        if (found == texts.cend())
+            continue;
+        const QString name = key.isEmpty() ? QStringLiteral("@") : Quoted(key);
+        const QString& text = *found;
         const bool quotable = !text.contains(u'\n');
         switch (form++ % 3) {
         case 0:
@@ -105,7 +109,8 @@ void RunRegistryExport(QByteArrayView input)
     if (!file.isEmpty())
         Require(ReadDevice(file, file.size() - 1).isEmpty(), "a device beyond its limit reads as nothing");
 
-    Require(Read(Exported(texts)) == texts, "the texts read are read again from an export of them");
+    for (int firstForm = 0; firstForm < 3; ++firstForm)
+        Require(Read(Exported(texts, firstForm)) == texts, "the texts read are read again from an export of them");
 
     if (QStringConverter::encodingForData(file).value_or(QStringConverter::Utf8) == QStringConverter::Utf8) {
         QStringDecoder utf8(QStringConverter::Utf8);

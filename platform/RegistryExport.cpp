@@ -46,10 +46,12 @@ std::optional<QByteArray> ParseHexBytes(QStringView list)
     return bytes;
 }
 
-// UTF-16LE as the registry stores it.
+// UTF-16LE as the registry stores it: a U+FEFF at its start is part of the
+// text, not a byte-order mark.
 QString Utf16Text(const QByteArray& data)
 {
-    return QStringDecoder(QStringConverter::Utf16LE)(data.left(data.size() & ~qsizetype(1)));
+    return QStringDecoder(QStringConverter::Utf16LE, QStringConverter::Flag::ConvertInitialBom)(
+        data.left(data.size() & ~qsizetype(1)));
 }
 
 // What follows the "=" of a value line when it is a text: "text", or the

@@ -3,6 +3,7 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QStringDecoder>
 #include <QStringEncoder>
 
 #include <gtest/gtest.h>
@@ -83,7 +84,8 @@ TEST_P(RegistryValue, IsReadAsTextOrMissing)
         + c.line + "\n\"VersionInfo\"=\"still read\"\n";
     const QHash<QString, QString> texts = Texts(file);
     if (c.text)
-        EXPECT_EQ(texts.value(QStringLiteral("DatabaseDir"), QStringLiteral("(missing)")), QString::fromUtf8(c.text));
+        EXPECT_EQ(texts.value(QStringLiteral("DatabaseDir"), QStringLiteral("(missing)")),
+                  QString(QStringDecoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom)(c.text)));
     else
         EXPECT_FALSE(texts.contains(QStringLiteral("DatabaseDir"))) << texts.value(QStringLiteral("DatabaseDir")).toStdString();
     EXPECT_EQ(texts.value(QStringLiteral("VersionInfo")), QStringLiteral("still read"));
@@ -97,6 +99,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ValueCase{"ExpandUpToFirstNul", "hex(2):41,00,00,00,42,00,00,00", "A"},
                       ValueCase{"ExpandWithoutNul", "hex(2):41,00,42,00", "AB"},
                       ValueCase{"ExpandEmpty", "hex(2):", ""},
+                      ValueCase{"SzStartingWithFeff", "hex(1):ff,fe,41,00", "\xEF\xBB\xBF" "A"},
                       ValueCase{"Dword", "dword:00000010", nullptr},
                       ValueCase{"Binary", "hex:41,00,42,00", nullptr},
                       ValueCase{"MultiSz", "hex(7):41,00,00,00,00,00", nullptr},
