@@ -112,7 +112,7 @@ TMainForm::TMainForm(const QString& routesFolder, QWidget* parent)
       fChooseFiles([this] { return ShowOpenDialog(); }),
       fShowError([this](const QString& message) { ShowErrorBox(message); }),
       fShowWarnings([this](const QStringList& warnings) { ShowWarningBox(warnings); }),
-      fConvert(ConvertRoutes)
+      fConvert([](const QStringList& files, TConversionHost& host) { return ConvertRoutes(ChosenFiles(files), host); })
 {
     setWindowTitle(Title());
     setFont(FormFont(12));

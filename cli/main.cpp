@@ -10,9 +10,7 @@
 #include "util/uVisibleText.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
 #include <cerrno>
 #include <cstdio>
@@ -80,13 +78,10 @@ QString PassOverText(TPassOver reason)
         return QStringLiteral("it is not a regular file");
     case TPassOver::poNoRoute:
         return QStringLiteral("it is no route file");
+    case TPassOver::poInvalidName:
+        return QStringLiteral("its name is not valid in this locale; rename it");
     }
     return {};
-}
-
-void ReportPassedOver(const QString& shownName, const QString& reason)
-{
-    PrintOrFail(stderr, QStringLiteral("rte2kmz: passed over \"%1\": %2\n").arg(VisibleText(shownName), reason));
 }
 
 class ConsoleHost : public TConversionHost {
@@ -103,7 +98,8 @@ public:
     void Warn(const QString& text) override { PrintOrFail(stderr, text + u'\n'); }
     void PassedOver(const QString& path, TPassOver reason) override
     {
-        ReportPassedOver(path, PassOverText(reason));
+        PrintOrFail(stderr,
+                    QStringLiteral("rte2kmz: passed over \"%1\": %2\n").arg(VisibleText(path), PassOverText(reason)));
         ++PassedOverCount;
     }
     void Pause(int) override {} // nobody watches a status line go by here
@@ -126,20 +122,18 @@ std::optional<QString> FileName(const QByteArray& bytes)
     return name;
 }
 
-const QString kInvalidName = QStringLiteral("its name is not valid in this locale; rename it");
-
+// Paths are kept as given: the system resolves them, a link or ".." included.
 struct Options {
     bool keepKml = false;
     bool makeGpx = false;
-    QString target = QDir::currentPath();
-    QStringList files;
-    QStringList invalidNames; // as well as they can be shown
+    std::optional<QString> target;
+    TChosenFiles files;
     bool plan = false;
 };
 
 int UsageError(const QString& problem)
 {
-    Print(stderr, QStringLiteral("rte2kmz: %1\n").arg(problem) + QString::fromLatin1(kUsage));
+    Print(stderr, QStringLiteral("rte2kmz: %1\n").arg(VisibleText(problem)) + QString::fromLatin1(kUsage));
     return 2;
 }
 
@@ -159,9 +153,9 @@ int Main(int argc, char* argv[])
     Options options;
     const auto addFile = [&options](const QByteArray& bytes) {
         if (const auto name = FileName(bytes))
-            options.files << QFileInfo(*name).absoluteFilePath();
+            options.files.append({*name});
         else
-            options.invalidNames << QString::fromLocal8Bit(bytes);
+            options.files.append({QString::fromLocal8Bit(bytes), false});
     };
     bool onlyFiles = false;
     for (int i = 1; i < argc; ++i) {
@@ -191,32 +185,32 @@ int Main(int argc, char* argv[])
             }
             if (dir.isEmpty())
                 return UsageError(QStringLiteral("--target needs a folder"));
-            const auto name = FileName(dir);
-            if (!name) {
+            options.target = FileName(dir);
+            if (!options.target) {
                 Print(stderr, QStringLiteral("rte2kmz: the target folder \"%1\": %2\n")
-                                  .arg(VisibleText(QString::fromLocal8Bit(dir)), kInvalidName));
+                                  .arg(VisibleText(QString::fromLocal8Bit(dir)), PassOverText(TPassOver::poInvalidName)));
                 return 1;
             }
-            options.target = QDir(*name).absolutePath();
         } else {
             return UsageError(QStringLiteral("unknown option %1").arg(QString::fromLocal8Bit(arg)));
         }
     }
-    if (options.files.isEmpty() && options.invalidNames.isEmpty())
+    if (options.files.isEmpty())
         return UsageError(QStringLiteral("no route files given"));
+    if (options.plan && (options.keepKml || options.makeGpx || options.target))
+        return UsageError(QStringLiteral("--plan writes no files: it takes no --keep-kml, --gpx or --target"));
 
+    const QString target = options.target.value_or(QStringLiteral("."));
     // Before any route is read: a run that cannot write ends at once.
-    if (const QString problem = options.plan ? QString() : FolderWriteProblem(options.target); !problem.isEmpty())
-        throw Error::CannotCreateFilesIn(options.target, problem);
+    if (const QString problem = options.plan ? QString() : FolderWriteProblem(target); !problem.isEmpty())
+        throw Error::CannotCreateFilesIn(target, problem);
 
-    for (const QString& name : options.invalidNames)
-        ReportPassedOver(name, kInvalidName);
-    ConsoleHost host(options.target, options.keepKml, options.makeGpx);
+    ConsoleHost host(target, options.keepKml, options.makeGpx);
     if (options.plan)
         PrintPassagePlans(options.files, host, [](const QString& text) { PrintOrFail(stdout, text); });
     else
         ConvertRoutes(options.files, host);
-    return host.PassedOverCount + options.invalidNames.size() > 0 ? kPassedOver : 0;
+    return host.PassedOverCount > 0 ? kPassedOver : 0;
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "export/uGpxWriter.h"
 #include "geo/uRouteLibrary.h"
 #include "platform/Error.h"
+#include "platform/FileIdentity.h"
 #include "util/uFileUtils.h"
 #include "util/uSafeFile.h"
 #include "util/uSharedSettings.h"
@@ -30,9 +31,13 @@ QString AsciiUpper(const QString& text)
     return upper;
 }
 
+// The file's path in the folder as the folder was given; "." (or nothing)
+// is the current folder, which a bare name names as well.
 QString InFolder(const QString& folder, const QString& fileName)
 {
-    return folder + u'/' + fileName;
+    if (folder.isEmpty() || folder == u".")
+        return fileName;
+    return folder.endsWith(u'/') ? folder + fileName : folder + u'/' + fileName;
 }
 
 bool Load(TRoute& route, const QString& path)
@@ -60,11 +65,22 @@ int ExportGpx(const TRoute& route, const QString& gpxPath)
 
 } // namespace
 
-std::optional<TPassOver> PassOverReason(const QString& path)
+TChosenFiles ChosenFiles(const QStringList& paths)
 {
-    if (!FileExists(path))
-        return QFileInfo::exists(path) ? TPassOver::poNotAFile : TPassOver::poMissing;
-    if (AsciiUpper(ExtractFileExt(path)) != u".RTE")
+    TChosenFiles files;
+    files.reserve(paths.size());
+    for (const QString& path : paths)
+        files.append({path});
+    return files;
+}
+
+std::optional<TPassOver> PassOverReason(const TChosenFile& file)
+{
+    if (!file.nameValid)
+        return TPassOver::poInvalidName;
+    if (!FileExists(file.path))
+        return QFileInfo::exists(file.path) ? TPassOver::poNotAFile : TPassOver::poMissing;
+    if (AsciiUpper(ExtractFileExt(file.path)) != u".RTE")
         return TPassOver::poOtherExtension;
     return std::nullopt;
 }
@@ -79,24 +95,26 @@ bool LoadChosenRoute(TRoute& route, const QString& path, TRouteFileHost& host)
     return loaded;
 }
 
-int ConvertRoutes(const QStringList& files, TConversionHost& host)
+int ConvertRoutes(const TChosenFiles& files, TConversionHost& host)
 {
     // Later users of the shared record count on the decimal point a run leaves.
     SharedSettings().DecimalSeparator = u'.';
     int dn = 0;
-    // Archive path, the route file it came from. Not a QHash: its insertion
+    // The archives this run made, by the entry they are, whatever path named
+    // them, with the route file each came from. Not a QHash: its insertion
     // cannot report memory that runs out.
-    std::map<QString, QString> archivesMade;
-    for (const QString& fImportFilename : files) {
+    std::map<TFileIdentity, QString> archivesMade;
+    for (const TChosenFile& chosen : files) {
+        const QString& fImportFilename = chosen.path;
+        if (const auto reason = PassOverReason(chosen)) {
+            host.PassedOver(fImportFilename, *reason);
+            continue;
+        }
         const QString targetFolder = host.TargetFolder();
         const QString importName = ExtractFileName(fImportFilename);
         const QString fExportFilename = InFolder(targetFolder, ChangeFileExt(importName, QStringLiteral(".kmz")));
         const QString fTempFilename = InFolder(targetFolder, ChangeFileExt(importName, QStringLiteral(".kml")));
         const QString gpxFilename = InFolder(targetFolder, ChangeFileExt(importName, QStringLiteral(".gpx")));
-        if (const auto reason = PassOverReason(fImportFilename)) {
-            host.PassedOver(fImportFilename, *reason);
-            continue;
-        }
 
         TRoute aRoute(fImportFilename);
         host.ShowStatus(QStringLiteral("Route laden: ") + VisibleText(importName));
@@ -111,14 +129,19 @@ int ConvertRoutes(const QStringList& files, TConversionHost& host)
             host.Pause(50);
             continue;
         }
-        if (const auto earlier = archivesMade.find(fExportFilename); earlier != archivesMade.end())
-            host.Warn(ReplacedArchiveWarning(fExportFilename, earlier->second, fImportFilename));
+        if (const auto replaced = FileIdentity(fExportFilename)) {
+            if (const auto earlier = archivesMade.find(*replaced); earlier != archivesMade.end()) {
+                host.Warn(ReplacedArchiveWarning(fExportFilename, earlier->second, fImportFilename));
+                archivesMade.erase(earlier);
+            }
+        }
         routeExport.Finish();
         if (host.MakeGpx()) {
             if (const int leftOut = ExportGpx(aRoute, gpxFilename))
                 host.Warn(GpxLeftOutWarning(fImportFilename, leftOut));
         }
-        archivesMade.insert_or_assign(fExportFilename, fImportFilename);
+        if (const auto made = FileIdentity(fExportFilename))
+            archivesMade.insert_or_assign(*made, fImportFilename);
         host.ShowStatus(QStringLiteral("Exporteer route: ") + VisibleText(ExtractFileName(fExportFilename)));
         host.Pause(10);
         ++dn;
@@ -166,7 +189,8 @@ QString CurrentErrorText()
 
 QString ErrorMessageText(const QString& message)
 {
-    if (!message.isEmpty() && message.back() > u'.')
-        return message + u'.';
-    return message;
+    const QString shown = VisibleText(message);
+    if (!shown.isEmpty() && shown.back() > u'.')
+        return shown + u'.';
+    return shown;
 }

@@ -11,7 +11,21 @@ enum class TPassOver {
     poOtherExtension, // its extension is not ".rte"
     poNotAFile,       // it is a folder or another kind of entry, not a regular file
     poNoRoute,        // it is no route file of a known version
+    poInvalidName,    // its name is no text in the system's encoding
 };
+
+// A file the user named, by the path as given, which is opened as it stands
+// and never cleaned as text. A name whose bytes are no text in the system's
+// encoding cannot be opened by any text: it is passed over, shown as well as
+// it can be.
+struct TChosenFile {
+    QString path;
+    bool nameValid = true;
+};
+using TChosenFiles = QList<TChosenFile>;
+
+// Paths the system gave as text (a file dialog's, a drop's), all valid names.
+TChosenFiles ChosenFiles(const QStringList& paths);
 
 class TRoute;
 
@@ -47,7 +61,7 @@ public:
 };
 
 // Why a chosen file is passed over before it is loaded; none when it is not.
-std::optional<TPassOver> PassOverReason(const QString& path);
+std::optional<TPassOver> PassOverReason(const TChosenFile& file);
 
 // Loads a chosen file that was not passed over into `route`. A file that is no
 // route file is passed over (false); a damaged one keeps what was read, and
@@ -63,7 +77,7 @@ bool LoadChosenRoute(TRoute& route, const QString& path, TRouteFileHost& host);
 // whole, behind. A .kml that is not kept never takes a name, so
 // a file of that name is never touched. From its start on, the shared
 // record's decimal separator is "." for every later user.
-int ConvertRoutes(const QStringList& files, TConversionHost& host);
+int ConvertRoutes(const TChosenFiles& files, TConversionHost& host);
 
 // The warning for a route file that was cut short or held a field that could
 // not be read: how many waypoints were kept of how many the file claims
@@ -81,6 +95,7 @@ QString ReplacedArchiveWarning(const QString& archive, const QString& earlier, c
 // an Error's message, "Out of memory" for memory that ran out.
 QString CurrentErrorText();
 
-// The error's text as the message box shows it: "." appended when the last
-// character sorts after ".".
+// The error's text as it is shown: control characters as "<U+XXXX>", so
+// that it stays one line, and "." appended when the last character sorts
+// after ".".
 QString ErrorMessageText(const QString& message);

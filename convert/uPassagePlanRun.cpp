@@ -14,11 +14,12 @@ constexpr qsizetype kPiece = 1 << 15;
 
 } // namespace
 
-void PrintPassagePlans(const QStringList& files, TRouteFileHost& host, const std::function<void(const QString&)>& write)
+void PrintPassagePlans(const TChosenFiles& files, TRouteFileHost& host, const std::function<void(const QString&)>& write)
 {
     bool first = true;
-    for (const QString& path : files) {
-        if (const auto reason = PassOverReason(path)) {
+    for (const TChosenFile& file : files) {
+        const QString& path = file.path;
+        if (const auto reason = PassOverReason(file)) {
             host.PassedOver(path, *reason);
             continue;
         }

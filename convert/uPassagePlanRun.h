@@ -11,4 +11,4 @@
 // an empty line between two plans; writes no file. Files are passed over and
 // damage is warned of as in the conversion run, and its errors end this run
 // too. A route without waypoints has a plan without rows.
-void PrintPassagePlans(const QStringList& files, TRouteFileHost& host, const std::function<void(const QString&)>& write);
+void PrintPassagePlans(const TChosenFiles& files, TRouteFileHost& host, const std::function<void(const QString&)>& write);

@@ -346,6 +346,11 @@ TEST_F(Converter, UsageHelpAndVersion)
         {{QStringLiteral("--help")}, 0, "Usage: rte2kmz [--keep-kml] [--gpx] [--target DIR] FILE..."},
         {{QStringLiteral("--help")}, 0, "  --gpx         write a GPX 1.1 file NAME.gpx beside each archive NAME.kmz"},
         {{QStringLiteral("--version")}, 0, "rte2kmz 1.0.0"},
+        // A plan writes nothing: an option about files to write means a mistake.
+        {{QStringLiteral("--plan"), QStringLiteral("--gpx"), QStringLiteral("a.rte")}, 2, "--plan writes no files"},
+        {{QStringLiteral("--keep-kml"), QStringLiteral("--plan"), QStringLiteral("a.rte")}, 2, "--plan writes no files"},
+        {{QStringLiteral("--plan"), QStringLiteral("--target=."), QStringLiteral("a.rte")}, 2, "--plan writes no files"},
+        {{QStringLiteral("--bo\ngus")}, 2, "unknown option --bo<U+000A>gus\n"},
     };
     for (const Row& row : rows) {
         const Outcome run = Convert(row.args);

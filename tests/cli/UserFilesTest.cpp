@@ -5,6 +5,7 @@
 
 #include "ConverterRun.h"
 
+#include "convert/uConversionRun.h"
 #include "geo/uRouteLibrary.h"
 #include "platform/Error.h"
 #include "support/ZipReader.h"
@@ -12,9 +13,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QElapsedTimer>
 #include <QProcessEnvironment>
 #include <QStandardPaths>
-#include <QElapsedTimer>
 #include <QThread>
 
 #include <sys/stat.h>
@@ -126,7 +127,7 @@ TEST_F(UserFiles, ANameThatDoesNotDecodeIsRefusedNeverTakenForAnother)
     EXPECT_EQ(run.err, QStringLiteral("rte2kmz: passed over \"%1/Haven\uFFFD.rte\": its name is not valid in this "
                                       "locale; rename it\n")
                            .arg(fDir.path()));
-    EXPECT_EQ(run.out, QStringList{QStringLiteral("Klaar. Routes [0/0] geëxporteerd.")});
+    EXPECT_EQ(run.out, QStringList{QStringLiteral("Klaar. Routes [0/1] geëxporteerd.")}) << "a refused name counts";
     EXPECT_EQ(TargetFiles(), QStringList());
 
     run = RunConverter({Target() + QStringLiteral("\\377"), Path(QStringLiteral("Haven\uFFFD.rte"))}, {}, shell);
@@ -134,6 +135,59 @@ TEST_F(UserFiles, ANameThatDoesNotDecodeIsRefusedNeverTakenForAnother)
     EXPECT_EQ(run.err, QStringLiteral("rte2kmz: the target folder \"%1\uFFFD\": its name is not valid in this locale; "
                                       "rename it\n")
                            .arg(Target()));
+}
+
+// A path means what the system makes of it: through a link to a folder, ".."
+// leads to the folder above the link's target, a missing folder has no "..",
+// and a file is no folder. Paths are shown as given.
+TEST_F(UserFiles, PathsMeanWhatTheSystemSaysTheyMean)
+{
+    // home/routes is a link to usb/routes; each Haven.rte is another route.
+    WriteRoute(QStringLiteral("usb/routes/Haven.rte"), QStringLiteral("Routes"), kBiesbosch);
+    WriteRoute(QStringLiteral("usb/Haven.rte"), QStringLiteral("Usb"), kBiesbosch);
+    WriteRoute(QStringLiteral("home/Haven.rte"), QStringLiteral("Home"), kBiesbosch);
+    ASSERT_TRUE(QDir().mkpath(Path(QStringLiteral("usb/kmz"))));
+    ASSERT_TRUE(QDir().mkpath(Path(QStringLiteral("home/kmz"))));
+    WriteFile(QStringLiteral("home/kmz/Haven.kmz"), "PRECIOUS");
+    ASSERT_TRUE(QFile::link(QStringLiteral("../usb/routes"), Path(QStringLiteral("home/routes"))));
+    const auto inHome = [this](QProcess& process) { process.setWorkingDirectory(Path(QStringLiteral("home"))); };
+    const auto run = [&](const QStringList& args) { return RunConverter(args, inHome); };
+
+    Outcome plan = run({QStringLiteral("--plan"), QStringLiteral("routes/../Haven.rte")});
+    EXPECT_EQ(plan.exitCode, 0) << plan.err.toStdString();
+    EXPECT_TRUE(plan.outText.startsWith(QStringLiteral("Route: Usb\n"))) << plan.outText.toStdString();
+
+    Outcome convert = run({QStringLiteral("--target"), QStringLiteral("routes/../kmz"), QStringLiteral("routes/Haven.rte")});
+    EXPECT_EQ(convert.exitCode, 0) << convert.err.toStdString();
+    EXPECT_EQ(ArchiveProblems(Path(QStringLiteral("usb/kmz/Haven.kmz")), Line(kBiesbosch)), QString());
+    EXPECT_TRUE(Unpacked(Path(QStringLiteral("usb/kmz/Haven.kmz"))).contains("<name>Routes ("));
+    EXPECT_EQ(ReadFile(Path(QStringLiteral("home/kmz/Haven.kmz"))), QByteArray("PRECIOUS"));
+
+    convert = run({QStringLiteral("--target"), QStringLiteral("nosuchdir/../kmz"), QStringLiteral("routes/Haven.rte")});
+    EXPECT_EQ(convert.exitCode, 1);
+    EXPECT_EQ(convert.err, QStringLiteral("Cannot create files in folder \"nosuchdir/../kmz\". No such file or directory.\n"));
+    EXPECT_EQ(ReadFile(Path(QStringLiteral("home/kmz/Haven.kmz"))), QByteArray("PRECIOUS"));
+
+    plan = run({QStringLiteral("--plan"), QStringLiteral("Haven.rte/.")});
+    EXPECT_EQ(plan.exitCode, 3);
+    EXPECT_EQ(plan.err, QStringLiteral("rte2kmz: passed over \"Haven.rte/.\": it does not exist\n"));
+    EXPECT_EQ(plan.outText, QString());
+
+    // Two spellings of one archive: the second replaces the first, and says so.
+    convert = run({QStringLiteral("--target"), QStringLiteral("kmz/"), QStringLiteral("Haven.rte"),
+                   QStringLiteral("routes/../../home/routes/Haven.rte")});
+    EXPECT_EQ(convert.exitCode, 0) << convert.err.toStdString();
+    EXPECT_EQ(convert.err, ReplacedArchiveWarning(QStringLiteral("kmz/Haven.kmz"), QStringLiteral("Haven.rte"),
+                                                  QStringLiteral("routes/../../home/routes/Haven.rte"))
+                               + u'\n');
+}
+
+// A name that cannot be told by a line of its own stays one line in every message.
+TEST_F(UserFiles, ControlCharactersInAPathStayVisibleInTheMessage)
+{
+    const Outcome run = RunConverter({QStringLiteral("--target"), QStringLiteral("/no\nsuch"), QStringLiteral("x.rte")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, QStringLiteral("Cannot create files in folder \"/no<U+000A>such\". No such file or directory.\n"));
 }
 
 // Qt's own options mean nothing to rte2kmz: after "--" such a word is a file.

@@ -118,7 +118,7 @@ protected:
         QFile::remove(Target() + QStringLiteral("/Haven.kmz"));
         TestHost host(Target());
         int exported = -1;
-        EXPECT_NO_THROW(exported = ConvertRoutes({path}, host));
+        EXPECT_NO_THROW(exported = ConvertRoutes(ChosenFiles({path}), host));
         const QStringList warnings =
             claimed == kSound ? QStringList() : QStringList{DamageWarning(path, tuples.size(), claimed)};
         EXPECT_EQ(host.Warnings, warnings);
