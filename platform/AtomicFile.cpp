@@ -19,6 +19,7 @@ namespace {
 constexpr char kTemporaryPrefix[] = ".~rc";
 constexpr int kRandomLetters = 6;
 constexpr int kAttempts = 100;
+constexpr mode_t kPermissionBits = 0777;
 
 bool NoUnnamedFiles(int error) { return error == EOPNOTSUPP || error == EISDIR || error == EINVAL; }
 
@@ -44,15 +45,31 @@ void Unregister(const char* name)
     }
 }
 
+// The signals that end a program by default and that a user or a system
+// sends to end it: each removes the temporary names before the end.
+constexpr std::array kEndingSignals{SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGALRM, SIGUSR1, SIGUSR2};
+
 extern "C" void RemoveTemporaryNamesAndEnd(int signal)
 {
     for (auto& slot : gTemporaryNames) {
         if (const char* name = slot.exchange(nullptr))
             ::unlink(name);
     }
-    std::signal(signal, SIG_DFL);
-    std::raise(signal);
+    // The handler was reset on entry and the signal is blocked until it
+    // returns: raised again, it then ends the program as it would have.
+    ::raise(signal);
 }
+
+// The name by which an open file, named or not, can be linked.
+std::array<char, 32> HandlePath(int handle)
+{
+    std::array<char, 32> path{};
+    std::snprintf(path.data(), path.size(), "/proc/self/fd/%d", handle);
+    return path;
+}
+
+// Whether the running system lets an unnamed file be linked by its handle.
+bool CanLinkHandle(int handle) { return ::access(HandlePath(handle).data(), F_OK) == 0; }
 
 } // namespace
 
@@ -84,26 +101,26 @@ bool TAtomicFile::Fail(int error)
 bool TAtomicFile::TakeTemporaryName(int handle)
 {
     static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    std::array<char, 32> self{};
-    if (handle >= 0)
-        std::snprintf(self.data(), self.size(), "/proc/self/fd/%d", handle);
+    const std::array<char, 32> self = HandlePath(handle);
     char* const letters = fNativeTemporary.data() + fNativeTemporary.size() - kRandomLetters;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         for (int i = 0; i < kRandomLetters; ++i)
             letters[i] = kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters - 1))];
+        // Before the name exists, so that no signal finds it made but unknown.
+        Register(fNativeTemporary.constData());
         const bool made = handle >= 0
                               ? ::linkat(AT_FDCWD, self.data(), AT_FDCWD, fNativeTemporary.constData(),
                                          AT_SYMLINK_FOLLOW) == 0
                               : (fHandle = ::open(fNativeTemporary.constData(),
-                                                  O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC | O_NOFOLLOW, 0666)) >= 0;
+                                                  O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC | O_NOFOLLOW, fMode)) >= 0;
         if (made) {
-            // Only now: a name taken by another file must never be removed.
-            Register(fNativeTemporary.constData());
             fHasTemporaryName = true;
             return true;
         }
-        if (errno != EEXIST)
-            return Fail(errno);
+        const int error = errno;
+        Unregister(fNativeTemporary.constData());
+        if (error != EEXIST)
+            return Fail(error);
     }
     return Fail(EEXIST);
 }
@@ -123,13 +140,25 @@ bool TAtomicFile::CreateUnnamed() { return Make(false); }
 
 bool TAtomicFile::Make(bool willTakeName)
 {
-    // Fail before anything is written rather than at the commit.
-    struct stat target {};
-    if (willTakeName && ::lstat(fNativePath.constData(), &target) == 0 && S_ISDIR(target.st_mode))
-        return Fail(EISDIR);
-    fHandle = ::open(fNativeFolder.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+    if (willTakeName) {
+        struct stat target {};
+        if (::lstat(fNativePath.constData(), &target) == 0) {
+            // Fail before anything is written rather than at the commit.
+            if (S_ISDIR(target.st_mode))
+                return Fail(EISDIR);
+            // A private file's replacement is never readable by others, not even while it is written.
+            if (S_ISREG(target.st_mode))
+                fMode = target.st_mode & kPermissionBits;
+        }
+    }
+    fHandle = ::open(fNativeFolder.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, fMode);
     if (fHandle < 0 && !NoUnnamedFiles(errno))
         return Fail(errno);
+    // Without /proc (a chroot, a small container) such a file could never take a name.
+    if (fHandle >= 0 && willTakeName && !CanLinkHandle(fHandle)) {
+        ::close(fHandle);
+        fHandle = -1;
+    }
     if (fHandle < 0 && !TakeTemporaryName(-1))
         return false;
     return open(fHandle, QIODevice::ReadWrite, QFileDevice::DontCloseHandle);
@@ -148,6 +177,7 @@ bool TAtomicFile::Commit()
 {
     if (!isOpen() || !FlushFully())
         return false;
+    KeepPermissionsOfTarget();
     if (::fsync(fHandle) != 0)
         return Fail(errno);
     // A link cannot replace an entry, so an unnamed file gets a temporary name first.
@@ -163,8 +193,33 @@ bool TAtomicFile::Commit()
     return true;
 }
 
+// The replacement of a file has its permissions, whatever the umask: a file
+// the user made private stays private. Where the file system has no
+// permissions of its own (FAT) there is nothing to keep.
+void TAtomicFile::KeepPermissionsOfTarget()
+{
+    struct stat target {};
+    if (::lstat(fNativePath.constData(), &target) == 0 && S_ISREG(target.st_mode))
+        ::fchmod(fHandle, target.st_mode & kPermissionBits);
+}
+
 void CleanUpOnSignals()
 {
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
-        std::signal(signal, RemoveTemporaryNamesAndEnd);
+    struct sigaction removeAndEnd {};
+    removeAndEnd.sa_handler = RemoveTemporaryNamesAndEnd;
+    removeAndEnd.sa_flags = SA_RESETHAND;
+    sigemptyset(&removeAndEnd.sa_mask);
+    for (const int signal : kEndingSignals)
+        sigaddset(&removeAndEnd.sa_mask, signal);
+    for (const int signal : kEndingSignals) {
+        struct sigaction before {};
+        // What was ignored when the program started stays ignored (nohup, a
+        // shell's background job).
+        if (::sigaction(signal, nullptr, &before) == 0 && before.sa_handler != SIG_IGN)
+            ::sigaction(signal, &removeAndEnd, nullptr);
+    }
+    // A closed pipe or a file-size limit makes the write fail with its
+    // reason, which ends the run cleanly, instead of ending it unannounced.
+    for (const int signal : {SIGPIPE, SIGXFSZ})
+        std::signal(signal, SIG_IGN);
 }

@@ -9,9 +9,9 @@
 // own), that takes the target's name only on Commit. It then replaces
 // whatever entry had that name: a link is replaced, never written through.
 // Without a commit nothing of it is left, also when the program is ended by
-// SIGINT, SIGTERM or SIGHUP once CleanUpOnSignals has run. Commit needs no
-// memory, so memory that runs out cannot leave a temporary file behind.
-// POSIX only.
+// a signal once CleanUpOnSignals has run. A file that replaces another has
+// its permission bits (a new one gets the umask's). Commit needs no memory,
+// so memory that runs out cannot leave a temporary file behind. POSIX only.
 class TAtomicFile : public QFile {
 public:
     explicit TAtomicFile(const QString& path);
@@ -41,6 +41,7 @@ private:
     bool Fail(int error);
     bool TakeTemporaryName(int handle);
     void DropTemporaryName();
+    void KeepPermissionsOfTarget();
 
     QString fPath;
     QByteArray fNativePath;
@@ -48,8 +49,12 @@ private:
     QByteArray fNativeTemporary; // room for a temporary name beside the target
     bool fHasTemporaryName = false;
     int fHandle = -1;
+    unsigned fMode = 0666; // before the umask
 };
 
-// From now on SIGINT, SIGTERM and SIGHUP remove the temporary names of the
-// files in progress before the program ends as the signal would end it.
+// From now on SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGALRM, SIGUSR1 and SIGUSR2
+// remove the temporary names of the files in progress before the program
+// ends as the signal would end it; one that was ignored when the program
+// started stays ignored. SIGPIPE and SIGXFSZ are ignored, so that a closed
+// pipe or a file-size limit fails the write that meets it.
 void CleanUpOnSignals();

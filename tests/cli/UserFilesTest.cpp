@@ -39,6 +39,24 @@ protected:
     }
 
     static bool IsLink(const QString& path) { return QFileInfo(path).isSymLink(); }
+
+    // A route long enough that a run over it takes a while after its first line.
+    QString WriteLongRoute(const QString& name, int waypoints) const
+    {
+        TRoute route{QString()};
+        route.setCaption(QStringLiteral("Groot"));
+        for (int i = 0; i < waypoints; ++i)
+            route.Add(51.5 + i * 1e-7, 3.6 + i * 1e-7);
+        const QString path = Path(name);
+        EXPECT_TRUE(route.SaveToFile(path, 6, false));
+        return path;
+    }
+
+    static mode_t Permissions(const QString& path)
+    {
+        struct stat status {};
+        return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mode & 0777 : 0;
+    }
 };
 
 // An output replaces the entry of its name, a link too, and the file the
@@ -190,6 +208,78 @@ TEST_F(UserFiles, ControlCharactersInAPathStayVisibleInTheMessage)
     EXPECT_EQ(run.err, QStringLiteral("Cannot create files in folder \"/no<U+000A>such\". No such file or directory.\n"));
 }
 
+// A file the user made private stays private when it is replaced; a new
+// file gets the umask's permissions.
+TEST_F(UserFiles, AReplacedFileKeepsItsPermissions)
+{
+    const QString route = WriteRoute(QStringLiteral("Amstel.rte"), QStringLiteral("Amstel"), kBiesbosch);
+    const QStringList outputs = {QStringLiteral("Amstel.kmz"), QStringLiteral("Amstel.kml"), QStringLiteral("Amstel.gpx")};
+    const auto withUmask = [](const char* mask) {
+        return QStringList{QStringLiteral("/bin/sh"), QStringLiteral("-c"),
+                           QStringLiteral("umask %1; exec \"$0\" \"$@\"").arg(QLatin1String(mask))};
+    };
+    const QStringList args = {QStringLiteral("--keep-kml"), QStringLiteral("--gpx"), QStringLiteral("--target"), Target(), route};
+
+    ASSERT_EQ(RunConverter(args, {}, withUmask("027")).exitCode, 0);
+    for (const QString& name : outputs)
+        EXPECT_EQ(Permissions(QDir(Target()).filePath(name)), 0640u) << name.toStdString();
+
+    for (const QString& name : outputs)
+        ASSERT_EQ(::chmod(QFile::encodeName(QDir(Target()).filePath(name)).constData(), 0600), 0);
+    ASSERT_EQ(RunConverter(args, {}, withUmask("022")).exitCode, 0);
+    for (const QString& name : outputs)
+        EXPECT_EQ(Permissions(QDir(Target()).filePath(name)), 0600u) << name.toStdString();
+}
+
+// A signal that was ignored when the run started stays ignored: under nohup
+// a hang-up, in a background job with trap '' INT an interrupt.
+TEST_F(UserFiles, ASignalIgnoredAtTheStartStaysIgnored)
+{
+    const QString route = WriteLongRoute(QStringLiteral("Groot.rte"), 300000);
+    struct Row {
+        int signal;
+        QStringList prefix;
+    };
+    const Row rows[] = {
+        {SIGHUP, {QStringLiteral("nohup")}},
+        {SIGINT, {QStringLiteral("/bin/sh"), QStringLiteral("-c"), QStringLiteral("trap '' INT; exec \"$0\" \"$@\"")}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.signal);
+        QFile::remove(QDir(Target()).filePath(QStringLiteral("Groot.kmz")));
+        QProcess process;
+        const QStringList command = row.prefix + QStringList{QStringLiteral(RTE2KMZ), QStringLiteral("--target"), Target(), route};
+        process.start(command.first(), command.mid(1));
+        ASSERT_TRUE(process.waitForReadyRead(60000));
+        ASSERT_TRUE(process.readLine().startsWith("Route laden: "));
+        EXPECT_EQ(::kill(static_cast<pid_t>(process.processId()), row.signal), 0);
+        ASSERT_TRUE(process.waitForFinished(120000));
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+        EXPECT_TRUE(ReadSingleEntry(ReadFile(QDir(Target()).filePath(QStringLiteral("Groot.kmz")))).Content.endsWith("</kml>\r\n"));
+    }
+}
+
+// Without /proc (a chroot, a small container) an unnamed file could never
+// take its name: the files are written under temporary names instead.
+TEST_F(UserFiles, WithoutProcFilesTakeTemporaryNames)
+{
+    const QStringList withoutProc = {QStringLiteral("unshare"), QStringLiteral("--mount"), QStringLiteral("/bin/sh"),
+                                     QStringLiteral("-c"), QStringLiteral("umount -l /proc && exec \"$0\" \"$@\"")};
+    if (QProcess::execute(withoutProc.first(), withoutProc.mid(1) + QStringList{QStringLiteral("/bin/true")}) != 0)
+        GTEST_SKIP() << "needs a mount namespace of its own (unshare as root)";
+    const QString route = WriteRoute(QStringLiteral("Amstel.rte"), QStringLiteral("Amstel"), kBiesbosch);
+    for (const QString& keep : {QString(), QStringLiteral("--keep-kml")}) {
+        QStringList args{QStringLiteral("--target"), Target(), route};
+        if (!keep.isEmpty())
+            args.prepend(keep);
+        const Outcome run = RunConverter(args, {}, withoutProc);
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        EXPECT_EQ(ArchiveProblems(QDir(Target()).filePath(QStringLiteral("Amstel.kmz")), Line(kBiesbosch)), QString());
+    }
+    EXPECT_EQ(FolderEntries(Target()), (QStringList{QStringLiteral("Amstel.kml"), QStringLiteral("Amstel.kmz")}));
+}
+
 // Qt's own options mean nothing to rte2kmz: after "--" such a word is a file.
 TEST_F(UserFiles, QtTakesNoOptionsOutOfTheArguments)
 {
@@ -300,14 +390,45 @@ TEST_F(UnnamedFilesRefused, ANameNearTheLimitStillFits)
     EXPECT_EQ(FolderEntries(Target()), (QStringList{name + QStringLiteral(".kml"), name + QStringLiteral(".kmz")}));
 }
 
+// A pipe closed early and a file-size limit make the write fail, which ends
+// the run with its reason and removes the temporary names, as every failure does.
+TEST_F(UnnamedFilesRefused, AClosedPipeEndsTheRunAndLeavesNoTemporaryFile)
+{
+    // The warning about the damage goes out while the route's files are in
+    // progress, long after head has taken its line and gone.
+    const QString route = WriteLongRoute(QStringLiteral("Kort.rte"), 300000);
+    const QByteArray bytes = ReadFile(route);
+    WriteFile(QStringLiteral("Kort.rte"), bytes.left(bytes.size() - 5));
+    const QStringList piped = {QStringLiteral("/bin/bash"), QStringLiteral("-c"),
+                               QStringLiteral("\"$0\" \"$@\" 2>&1 | head -n 1; exit \"${PIPESTATUS[0]}\"")};
+    const Outcome run = RunConverter({QStringLiteral("--target"), Target(), route}, PrepareTraced, Strace() + piped);
+    EXPECT_FALSE(run.crashed);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, QStringList{QStringLiteral("Route laden: Kort.rte")});
+    EXPECT_TRUE(Refused());
+    EXPECT_EQ(FolderEntries(Target()), QStringList());
+}
+
+TEST_F(UnnamedFilesRefused, AFileSizeLimitEndsTheRunAndLeavesNoTemporaryFile)
+{
+    const QString route = WriteRoute(QStringLiteral("Amstel.rte"), QStringLiteral("Amstel"), kBiesbosch);
+    WriteFile(QStringLiteral("out/Amstel.kmz"), "an earlier archive");
+    // The shell's own limit, in blocks of 512 bytes: the signal is not ignored for us.
+    const QStringList limited = {QStringLiteral("/bin/sh"), QStringLiteral("-c"),
+                                 QStringLiteral("ulimit -f 1; exec \"$0\" \"$@\"")};
+    const Outcome run = RunConverter({QStringLiteral("--target"), Target(), route}, PrepareTraced, Strace() + limited);
+    EXPECT_FALSE(run.crashed);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, ErrorText::CannotCreateFile(QDir(Target()).filePath(QStringLiteral("Amstel.kmz")),
+                                                   QStringLiteral("File too large"))
+                           + QStringLiteral(".\n"));
+    EXPECT_TRUE(Refused());
+    EXPECT_EQ(Contents(Target()), (QMap<QString, QByteArray>{{QStringLiteral("Amstel.kmz"), "an earlier archive"}}));
+}
+
 TEST_F(UnnamedFilesRefused, AnInterruptAtAnyMomentLeavesNoTemporaryFile)
 {
-    TRoute big{QString()};
-    big.setCaption(QStringLiteral("Groot"));
-    for (int i = 0; i < 1000000; ++i)
-        big.Add(51.5 + i * 1e-7, 3.6 + i * 1e-7);
-    const QString route = Path(QStringLiteral("Groot.rte"));
-    ASSERT_TRUE(big.SaveToFile(route, 6, false));
+    const QString route = WriteLongRoute(QStringLiteral("Groot.rte"), 1000000);
     WriteFile(QStringLiteral("out/Groot.kmz"), "an earlier archive");
     WriteFile(QStringLiteral("out/Groot.kml"), "the user's own");
     const QMap<QString, QByteArray> before = Contents(Target());
@@ -329,11 +450,11 @@ TEST_F(UnnamedFilesRefused, AnInterruptAtAnyMomentLeavesNoTemporaryFile)
     EXPECT_TRUE(Refused());
     WriteFile(QStringLiteral("out/Groot.kmz"), "an earlier archive");
 
-    const int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+    const int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGALRM, SIGUSR1, SIGUSR2};
     int interrupted = 0;
-    for (int moment = 0; moment < 9; ++moment) {
-        const int signal = kSignals[moment % 3];
-        const qint64 after = wholeRun * (moment + 1) / 10;
+    for (int moment = 0; moment < 14; ++moment) {
+        const int signal = kSignals[moment % 7];
+        const qint64 after = wholeRun * (moment + 1) / 15;
         SCOPED_TRACE(testing::Message() << after << " ms of " << wholeRun << ", signal " << signal);
         QProcess process;
         PrepareTraced(process);
@@ -356,7 +477,7 @@ TEST_F(UnnamedFilesRefused, AnInterruptAtAnyMomentLeavesNoTemporaryFile)
             WriteFile(QStringLiteral("out/Groot.kmz"), "an earlier archive");
         }
     }
-    EXPECT_GE(interrupted, 3) << "interrupts reach the conversion";
+    EXPECT_GE(interrupted, 7) << "interrupts reach the conversion";
 }
 
 } // namespace
