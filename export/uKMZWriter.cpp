@@ -187,6 +187,13 @@ void TZipWriter::SeekTo(qint64 offset)
         throw Error::StreamWrite();
 }
 
+QString DocumentEntryName(const QString& fileName)
+{
+    QString name = fileName;
+    name.replace(u'\\', u'_').replace(u':', u'_');
+    return name;
+}
+
 TKMZWriter::TKMZWriter(const QString& archivePath)
     : fPath(archivePath), fFile(CreateSafeFile(archivePath)), fZip(std::make_unique<TZipWriter>(*fFile))
 {
@@ -206,14 +213,14 @@ void TKMZWriter::AddFile(QFileDevice& source, const QString& archiveName, TZipMe
 {
     AddOrDiscard([&] {
         const QString name = archiveName.isEmpty() ? QFileInfo(source.fileName()).fileName() : archiveName;
-        fZip->AddEntry(source, name, method, EntryStampOf(source));
+        fZip->AddEntry(source, DocumentEntryName(name), method, EntryStampOf(source));
     });
 }
 
 QIODevice& TKMZWriter::BeginEntry(const QString& archiveName, TZipMethod method)
 {
     QIODevice* data = nullptr;
-    AddOrDiscard([&] { data = &fZip->BeginEntry(archiveName, method); });
+    AddOrDiscard([&] { data = &fZip->BeginEntry(DocumentEntryName(archiveName), method); });
     return *data;
 }
 

@@ -78,8 +78,13 @@ private:
     std::unique_ptr<TDeflatePipe> fData; // the open entry's
 };
 
+// The archive entry of a document of that file name: a backslash or a colon
+// becomes "_", so that no extractor takes a part of it for a folder or a drive.
+QString DocumentEntryName(const QString& fileName);
+
 // A .kmz archive file, made the way the conversion run needs it: opened on
-// its path, one file added, released. The archive is written under a
+// its path, one file added, released. Its entry is named after the
+// document's file name (DocumentEntryName). The archive is written under a
 // temporary name and takes its own name only on Release, so an archive that
 // failed, or was never released, leaves any earlier file of that name as it
 // was.

@@ -373,6 +373,34 @@ TEST_F(KMZWriterTest, AGivenArchiveNameIsUsed)
     EXPECT_EQ(archive.size(), 98 + 2 * 7 + 10);
 }
 
+// An extractor that takes "\\" for a separator, or "C:" for a drive, must
+// find no path in the entry name: a document of any file name stays one
+// file in the folder the archive is extracted into.
+TEST_F(KMZWriterTest, TheEntryNameHoldsNoSeparatorOrDriveOfAnySystem)
+{
+    const struct {
+        const char* document;
+        const char* entry;
+    } cases[] = {
+        {"..\\..\\evil.kml", ".._.._evil.kml"},
+        {"C:evil.kml", "C_evil.kml"},
+        {"C:\\Windows\\evil.kml", "C__Windows_evil.kml"},
+        {"Haven (2).kml", "Haven (2).kml"},
+    };
+    for (const auto& c : cases) {
+        const QString source = MakeSource("<kml/>\r\n", QString::fromUtf8(c.document));
+        const QByteArray packed = ReadFile(Convert(source));
+        EXPECT_EQ(ReadSingleEntry(packed).Name, QByteArray(c.entry)) << c.document;
+
+        const QString archive = Path(QStringLiteral("Stepwise.kmz"));
+        TKMZWriter zip(archive);
+        zip.BeginEntry(QString::fromUtf8(c.document), TZipMethod::Deflate).write("<kml/>\r\n");
+        zip.EndEntry({});
+        zip.Release();
+        EXPECT_EQ(ReadSingleEntry(ReadFile(archive)).Name, QByteArray(c.entry)) << c.document;
+    }
+}
+
 TEST_F(KMZWriterTest, StampsAndAttributesComeFromTheSource)
 {
     const QString source = MakeSource();
