@@ -14,14 +14,27 @@
 
 namespace {
 
-// The shortest decimal that reads back as the same double, in plain digits:
-// GPX types coordinates as xsd:decimal, which knows no exponent.
-QString PlainDecimal(double value)
+// Degrees rounded to 9 decimals (0.1 mm), in plain digits without trailing
+// zeros: GPX types coordinates as xsd:decimal, which knows no exponent, and
+// its readers keep a limited number of digits. Dust at zero reads "0", never "-0".
+QString PlainDecimal(double degrees)
 {
-    // Room for the smallest subnormal written out: 0., 323 zeros, 2 digits.
-    char text[400];
-    const auto end = std::to_chars(std::begin(text), std::end(text), value, std::chars_format::fixed).ptr;
-    return QString::fromLatin1(text, end - text);
+    // Room for the largest double written out with its decimals.
+    char text[330];
+    char* end = std::to_chars(std::begin(text), std::end(text), degrees, std::chars_format::fixed, 9).ptr;
+    while (end[-1] == '0')
+        --end;
+    if (end[-1] == '.')
+        --end;
+    const QLatin1StringView decimal(text, end);
+    return decimal == QLatin1StringView("-0") ? QStringLiteral("0") : QString(decimal);
+}
+
+// The schema's longitudes end before 180; -180 is the same meridian.
+QString GpxLongitude(double degrees)
+{
+    const QString text = PlainDecimal(degrees);
+    return text == u"180" ? QStringLiteral("-180") : text;
 }
 
 // The creation time as xsd:dateTime in UTC; none for a damaged time stamp,
@@ -75,10 +88,8 @@ int WriteGpx(const TGeoList& route, QIODevice& device)
             ++leftOut;
             continue;
         }
-        // The schema's longitudes end before 180; -180 is the same meridian.
-        const double lon = point.Longitude() == 180 ? -180 : point.Longitude();
         gpx.Line(QStringLiteral("    <rtept lat=\"%1\" lon=\"%2\">")
-                     .arg(PlainDecimal(point.Latitude()), PlainDecimal(lon)));
+                     .arg(PlainDecimal(point.Latitude()), GpxLongitude(point.Longitude())));
         gpx.Element(QStringLiteral("      "), QStringLiteral("name"), point.Caption());
         if (!point.Text().isEmpty())
             gpx.Element(QStringLiteral("      "), QStringLiteral("desc"), FromAnsi(point.Text()));

@@ -49,7 +49,7 @@ protected:
 const std::vector<Waypoint> kFine = {
     {0.00001, 1e-7, "Klein & <fijn>"},           {-0.5, 180, "Datumgrens"},
     {51.123456789, -179.99999999999997, "Ver"}, {0.30000000000000004, 4.000000000000001, "Zeventien"},
-    {-89.99999999999999, 0, ""},
+    {-89.99999999999999, 0, ""},      {5.551115123125783e-17, -1e-300, "Stof"},
 };
 
 TEST_F(Gpx, EveryExportedRouteGetsItsGpxAndTheStatusLinesStayTheSame)
@@ -83,6 +83,7 @@ TEST_F(Gpx, EveryExportedRouteGetsItsGpxAndTheStatusLinesStayTheSame)
     const QByteArray fine = ReadFile(In(Target(), QStringLiteral("Fijn.gpx")));
     EXPECT_TRUE(fine.contains("<rtept lat=\"0.00001\" lon=\"0.0000001\">")) << fine.toStdString();
     EXPECT_TRUE(fine.contains("<rtept lat=\"-0.5\" lon=\"-180\">")) << fine.toStdString();
+    EXPECT_TRUE(fine.contains("<rtept lat=\"0\" lon=\"0\">")) << fine.toStdString();
 }
 
 TEST_F(Gpx, TheExampleRoutesReadBackInEveryReader)

@@ -8,11 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include <charconv>
-#include <cmath>
 #include <limits>
 #include <memory>
-#include <string>
 #include <vector>
 
 namespace {
@@ -118,43 +115,33 @@ TEST(GpxWriter, TheCreationTimeIsUtcOrLeftOut)
     }
 }
 
-// Plain decimals (xsd:decimal has no exponent) that read back as the very
-// same double.
-TEST(GpxWriter, CoordinatesAreTheShortestPlainDecimalThatReadsBack)
+// Plain decimals (xsd:decimal has no exponent) rounded to 9 decimals, as
+// short as that allows: every reader takes them, dust at zero included.
+TEST(GpxWriter, CoordinatesArePlainDecimalsOfAtMostNineDecimals)
 {
     struct Case {
-        double value;
-        const char* lat; // nullptr: only checked to read back
-        const char* lon;
+        double lat;
+        double lon;
+        const char* latText;
+        const char* lonText;
     };
     const double denormal = std::numeric_limits<double>::denorm_min();
     for (const Case& c : {
-             Case{0.00001, "0.00001", "0.00001"},
-             Case{1e-7, "0.0000001", "0.0000001"},
-             Case{-0.5, "-0.5", "-0.5"},
-             Case{51.123456789, "51.123456789", "51.123456789"},
-             Case{0.1 + 0.2, "0.30000000000000004", "0.30000000000000004"},
-             Case{-1.2345678901234567e-5, nullptr, nullptr},
-             Case{89.99999999999999, "89.99999999999999", "89.99999999999999"},
-             Case{90, "90", "90"},
-             Case{-90, "-90", "-90"},
-             Case{0, "0", "0"},
-             Case{denormal, nullptr, nullptr},
+             Case{0.00001, 1e-7, "0.00001", "0.0000001"},
+             Case{-0.5, 4.5, "-0.5", "4.5"},
+             Case{51.123456789, 0.123456789, "51.123456789", "0.123456789"},
+             Case{0.1 + 0.2, -1.2345678901234567e-5, "0.3", "-0.000012346"},
+             Case{5.551115123125783e-17, -1e-300, "0", "0"},
+             Case{-0.0, denormal, "0", "0"},
+             Case{4e-10, -6e-10, "0", "-0.000000001"},
+             Case{89.99999999999999, 179.9999999999, "90", "-180"},
+             Case{-89.9999999996, 179.9999999994, "-90", "179.999999999"},
          }) {
-        SCOPED_TRACE(c.value);
-        const auto positions = Positions(Write(Route(QStringLiteral("x"), 0, {{c.value, c.value, {}, {}}})).bytes);
+        SCOPED_TRACE(testing::Message() << c.lat << " " << c.lon);
+        const auto positions = Positions(Write(Route(QStringLiteral("x"), 0, {{c.lat, c.lon, {}, {}}})).bytes);
         ASSERT_EQ(positions.size(), 1u);
-        for (const QString& text : {positions[0].first, positions[0].second}) {
-            EXPECT_TRUE(QRegularExpression(QStringLiteral(R"(^-?\d+(\.\d+)?$)")).match(text).hasMatch()) << text.toStdString();
-            const std::string digits = text.toStdString();
-            double back = std::nan("");
-            std::from_chars(digits.data(), digits.data() + digits.size(), back);
-            EXPECT_EQ(back, c.value) << digits;
-        }
-        if (c.lat) {
-            EXPECT_EQ(positions[0].first, QLatin1String(c.lat));
-            EXPECT_EQ(positions[0].second, QLatin1String(c.lon));
-        }
+        EXPECT_EQ(positions[0].first, QLatin1String(c.latText));
+        EXPECT_EQ(positions[0].second, QLatin1String(c.lonText));
     }
 }
 

@@ -112,6 +112,12 @@ QList<QStringList> CsvRecords(const QString& text)
     return records;
 }
 
+bool ReadsNear(const QString& number, double expected, double tolerance)
+{
+    bool ok = false;
+    return std::abs(number.toDouble(&ok) - expected) <= tolerance && ok;
+}
+
 QString PointText(const TNamedLatLon& point)
 {
     return QStringLiteral("%1 (%2, %3)").arg(point.name).arg(point.lat, 0, 'g', 17).arg(point.lon, 0, 'g', 17);
@@ -129,8 +135,11 @@ QString UnicsvProblems(const QString& listing, const std::vector<TNamedLatLon>& 
     for (std::size_t i = 0; i < points.size(); ++i) {
         const QStringList& record = records.at(static_cast<qsizetype>(i) + 1);
         const TNamedLatLon& p = points[i];
-        if (record.size() < 4 || record.at(1) != QString::number(p.lat, 'f', 6)
-            || record.at(2) != QString::number(p.lon, 'f', 6) || (!p.name.isEmpty() && record.at(3) != p.name))
+        // Six decimals read back within half the last one.
+        constexpr double kSixDecimals = 5.000001e-7;
+        if (record.size() < 4 || !ReadsNear(record.at(1), p.lat, kSixDecimals)
+            || !ReadsNear(record.at(2), p.lon, kSixDecimals)
+            || (!p.name.isEmpty() && record.at(3) != p.name))
             return QStringLiteral("reads %1 for %2").arg(record.join(u','), PointText(p));
     }
     return {};
@@ -152,11 +161,7 @@ QString RoutePointsProblems(const QString& listing, const std::vector<TNamedLatL
         const QString& text = features.at(static_cast<qsizetype>(i));
         const TNamedLatLon& p = points[i];
         const QRegularExpressionMatch at = point.match(text);
-        const auto near = [](const QString& number, double expected) {
-            bool ok = false;
-            return std::abs(number.toDouble(&ok) - expected) < 1e-9 && ok;
-        };
-        if (!at.hasMatch() || !near(at.captured(1), p.lon) || !near(at.captured(2), p.lat)
+        if (!at.hasMatch() || !ReadsNear(at.captured(1), p.lon, 1e-9) || !ReadsNear(at.captured(2), p.lat, 1e-9)
             || name.match(text).captured(1) != p.name)
             return QStringLiteral("reads %1 for %2").arg(text.trimmed(), PointText(p));
     }
