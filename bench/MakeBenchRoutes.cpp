@@ -6,6 +6,9 @@
 //       one route; with a third argument also as a GPX route for other tools
 //   bench_make_routes --many FOLDER FILES WAYPOINTS
 //       FILES routes r00000.rte, r00001.rte, ... in FOLDER
+//   bench_make_routes --long-caption ROUTE.rte CHARACTERS
+//       a route of three waypoints whose caption is CHARACTERS times "&",
+//       each of which XML escapes to five
 
 #include "geo/uRouteLibrary.h"
 #include "platform/DateTime.h"
@@ -100,7 +103,8 @@ int Fail(const QString& what)
 int Usage()
 {
     std::fputs("Usage: bench_make_routes ROUTE.rte WAYPOINTS [ROUTE.gpx]\n"
-               "       bench_make_routes --many FOLDER FILES WAYPOINTS\n",
+               "       bench_make_routes --many FOLDER FILES WAYPOINTS\n"
+               "       bench_make_routes --long-caption ROUTE.rte CHARACTERS\n",
                stderr);
     return 2;
 }
@@ -130,6 +134,13 @@ int MakeMany(const QString& folder, int files, int count)
     return 0;
 }
 
+int MakeLongCaption(const QString& path, int characters)
+{
+    TRoute route(QString{});
+    FillRoute(route, 3, QString(characters, u'&'));
+    return route.SaveToFile(path, false) ? 0 : Fail(path);
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -142,6 +153,10 @@ int main(int argc, char* argv[])
         const int files = args.at(2).toInt(&ok1);
         const int count = args.at(3).toInt(&ok2);
         return ok1 && ok2 && files >= 0 && count >= 0 ? MakeMany(args.at(1), files, count) : Usage();
+    }
+    if (args.size() == 3 && args.at(0) == u"--long-caption") {
+        const int characters = args.at(2).toInt(&ok1);
+        return ok1 && characters >= 0 ? MakeLongCaption(args.at(1), characters) : Usage();
     }
     if (args.size() == 2 || args.size() == 3) {
         const int count = args.at(1).toInt(&ok1);

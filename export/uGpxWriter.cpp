@@ -56,9 +56,11 @@ public:
     explicit TGpxLines(QIODevice& device) : fWriter(device) {}
 
     void Line(const QString& text) { fWriter.Write((text + u'\n').toUtf8()); }
-    void Element(const QString& indent, const QString& name, const QString& text)
+    void Element(const QString& indent, const QString& name, QStringView text)
     {
-        Line(QStringLiteral("%1<%2>%3</%2>").arg(indent, name, XmlText(text)));
+        fWriter.Write(QStringLiteral("%1<%2>").arg(indent, name).toUtf8());
+        WriteXmlText(fWriter, text);
+        Line(QStringLiteral("</%1>").arg(name));
     }
     void Finish() { fWriter.Finish(); }
 

@@ -8,6 +8,8 @@
 
 #include <QTimeZone>
 
+#include <algorithm>
+#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -51,14 +53,20 @@ const QString kTemplate = QStringList{
 
 // A piece of the document: template text still open to replacement, a
 // value already put in, which later placeholders must not touch, or the place
-// of the coordinates, which are long and so are put in only as the document
-// is written out.
-enum class TPieceKind { pkTemplate, pkValue, pkCoordinates };
+// of the route's name or of the coordinates, which may be long and so are put
+// in only as the document is written out.
+enum class TPieceKind { pkTemplate, pkValue, pkName, pkCoordinates };
 
-struct Piece {
+} // namespace
+
+struct TRouteHelper::TDocumentPiece {
     QString text;
     TPieceKind kind;
 };
+
+namespace {
+
+using Piece = TRouteHelper::TDocumentPiece;
 
 Piece Value(QString text) { return {std::move(text), TPieceKind::pkValue}; }
 
@@ -121,7 +129,7 @@ QString PathId(const QUuid& guid)
 std::vector<Piece> DocumentPieces(const TGeoList& route)
 {
     std::vector<Piece> pieces{{kTemplate, TPieceKind::pkTemplate}};
-    Replace(pieces, QStringLiteral("%pathname%"), Value(XmlText(route.Caption())));
+    Replace(pieces, QStringLiteral("%pathname%"), {QString(), TPieceKind::pkName});
     Replace(pieces, QStringLiteral("%pathdate%"), Value(PathDate(route.DateCreated())));
     Replace(pieces, QStringLiteral("%pathid%"), Value(PathId(route.GUID())));
     const Piece seconds = Value(QString::number(TRouteHelper::UnixSeconds(route.DateCreated())));
@@ -181,11 +189,21 @@ QString KMLCoordinatesStr(const TGeoList& route)
 
 QString KMZKovaltPathStr(const TGeoList& route)
 {
-    const std::vector<Piece> pieces = DocumentPieces(route);
+    const QString name = XmlText(route.Caption());
     const QString coordinates = KMLCoordinatesStr(route);
     QString text;
-    for (const Piece& piece : pieces)
-        text += piece.kind == TPieceKind::pkCoordinates ? coordinates : piece.text;
+    for (const Piece& piece : DocumentPieces(route)) {
+        switch (piece.kind) {
+        case TPieceKind::pkName:
+            text += name;
+            break;
+        case TPieceKind::pkCoordinates:
+            text += coordinates;
+            break;
+        default:
+            text += piece.text;
+        }
+    }
     return text;
 }
 
@@ -202,23 +220,32 @@ void WriteKMZKovaltPath(const TGeoList& route, QIODevice& device)
 
 TRouteHelper::TKmlPathWriter::TKmlPathWriter(QIODevice& device) : fWriter(device) {}
 
+TRouteHelper::TKmlPathWriter::~TKmlPathWriter() = default;
+
 void TRouteHelper::TKmlPathWriter::Begin(const TGeoList& route)
 {
-    bool beforeCoordinates = true;
-    for (const Piece& piece : DocumentPieces(route)) {
-        if (piece.kind == TPieceKind::pkCoordinates)
-            beforeCoordinates = false;
-        else if (beforeCoordinates)
-            fWriter.Write(piece.text.toUtf8());
-        else
-            fTail += piece.text.toUtf8();
-    }
+    fName = route.Caption();
+    std::vector<Piece> pieces = DocumentPieces(route);
+    const auto coordinates = std::ranges::find(pieces, TPieceKind::pkCoordinates, &Piece::kind);
+    WritePieces({pieces.begin(), coordinates});
+    if (coordinates != pieces.end())
+        fTail.assign(std::make_move_iterator(std::next(coordinates)), std::make_move_iterator(pieces.end()));
 }
 
 void TRouteHelper::TKmlPathWriter::Point(const TGeoPoint& point) { fWriter.Write(CoordinatesLine(point).Bytes()); }
 
 void TRouteHelper::TKmlPathWriter::End()
 {
-    fWriter.Write(fTail);
+    WritePieces(fTail);
     fWriter.Finish();
+}
+
+void TRouteHelper::TKmlPathWriter::WritePieces(std::span<const Piece> pieces)
+{
+    for (const Piece& piece : pieces) {
+        if (piece.kind == TPieceKind::pkName)
+            WriteXmlText(fWriter, fName);
+        else
+            fWriter.Write(piece.text.toUtf8());
+    }
 }

@@ -7,6 +7,8 @@
 #include <QString>
 
 #include <optional>
+#include <span>
+#include <vector>
 
 class TGeoList;
 class TGeoPoint;
@@ -36,17 +38,25 @@ void WriteKMZKovaltPath(const TGeoList& route, QIODevice& device);
 // WriteKMZKovaltPath in steps, for a route that is still loading: Begin
 // writes all that comes before the coordinates, once the route's own fields
 // are read; Point the line of each waypoint as it comes; End the rest.
+struct TDocumentPiece;
+
 class TKmlPathWriter {
 public:
     explicit TKmlPathWriter(QIODevice& device);
+    ~TKmlPathWriter();
+    TKmlPathWriter(const TKmlPathWriter&) = delete;
+    TKmlPathWriter& operator=(const TKmlPathWriter&) = delete;
 
     void Begin(const TGeoList& route);
     void Point(const TGeoPoint& point);
     void End();
 
 private:
+    void WritePieces(std::span<const TDocumentPiece> pieces);
+
     TCrLfWriter fWriter;
-    QByteArray fTail; // what follows the coordinates
+    QString fName;                     // the route's, escaped as it is written
+    std::vector<TDocumentPiece> fTail; // what follows the coordinates
 };
 
 // "longitude,latitude" and CR LF for every waypoint; empty without waypoints.

@@ -1,6 +1,11 @@
 #include "export/uXmlText.h"
 
+#include <algorithm>
+
 namespace {
+
+// Characters escaped and encoded at a time: a piece grows five-fold at most.
+constexpr qsizetype kPiece = 16 * 1024;
 
 bool IsXmlChar(char32_t c)
 {
@@ -10,7 +15,7 @@ bool IsXmlChar(char32_t c)
 
 } // namespace
 
-QString XmlText(const QString& name)
+QString XmlText(QStringView name)
 {
     QString text;
     text.reserve(name.size());
@@ -32,4 +37,16 @@ QString XmlText(const QString& name)
         }
     }
     return text;
+}
+
+void WriteXmlText(TCrLfWriter& writer, QStringView text)
+{
+    while (!text.isEmpty()) {
+        qsizetype size = std::min(text.size(), kPiece);
+        // A surrogate pair stays whole.
+        if (size < text.size() && text.at(size - 1).isHighSurrogate())
+            ++size;
+        writer.Write(XmlText(text.first(size)).toUtf8());
+        text = text.sliced(size);
+    }
 }
