@@ -47,7 +47,10 @@ double VERGROTENDE_BREEDTE(double bA, bool& Error)
 
 double LOXODROOMKOERS(double bA, double lA, double bB, double lB)
 {
-    const double lAB = LENGTE_VERSCHIL(lA, lB);
+    // At a pole the longitude means nothing: the leg runs along the meridian
+    // of its other end.
+    const bool atPole = std::fabs(bA) == 90 || std::fabs(bB) == 90;
+    const double lAB = atPole ? 0 : LENGTE_VERSCHIL(lA, lB);
     const double bAB = bB - bA;
     if (bAB == 0)
         return ParallelCourse(lAB);

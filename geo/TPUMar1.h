@@ -8,7 +8,8 @@
 double LENGTE_VERSCHIL(double lA, double lB);
 // The meridional parts of a latitude, in degrees; 0 with Error set when the tangent fails.
 double VERGROTENDE_BREEDTE(double bA, bool& Error);
-// The course from A to B in degrees, 0 <= course < 360.
+// The course from A to B in degrees, 0 <= course < 360; from or to a pole
+// along the meridian of the other end.
 double LOXODROOMKOERS(double bA, double lA, double bB, double lB);
 // The distance from A to B in nautical miles.
 double LOXODROOMVERHEID(double bA, double lA, double bB, double lB);

@@ -193,21 +193,13 @@ TGeoPoint::~TGeoPoint() = default;
 
 void TGeoPoint::Stamp() { fDateChanged = Now(); }
 
-namespace {
-const QByteArray& NoBytes()
-{
-    static const QByteArray empty;
-    return empty;
-}
-} // namespace
+QByteArray TGeoPoint::Tags() const { return fExtras ? fExtras->Tags : QByteArray(); }
 
-const QByteArray& TGeoPoint::Tags() const { return fExtras ? fExtras->Tags : NoBytes(); }
-
-const QByteArray& TGeoPoint::Text() const { return fExtras ? fExtras->Text : NoBytes(); }
+QByteArray TGeoPoint::Text() const { return fExtras ? fExtras->Text : QByteArray(); }
 
 void TGeoPoint::SetExtra(QByteArray TExtras::*field, const QByteArray& value)
 {
-    if (value == (fExtras ? (*fExtras).*field : NoBytes()))
+    if (value == (fExtras ? (*fExtras).*field : QByteArray()))
         return;
     if (!fExtras)
         fExtras = std::make_unique<TExtras>();

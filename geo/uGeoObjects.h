@@ -167,10 +167,12 @@ public:
     const QUuid& GUID() const { return fGuid; }
     void setGUID(const QUuid& value) { fGuid = value; }
     // Tags and text are mostly empty: they live in a block of their own,
-    // made only for a point that has either.
-    const QByteArray& Tags() const;
+    // made only for a point that has either, and freed by the setter that
+    // empties both. So they are handed out as (shared) copies, never as
+    // references into that block.
+    QByteArray Tags() const;
     void setTags(const QByteArray& value);
-    const QByteArray& Text() const;
+    QByteArray Text() const;
     void setText(const QByteArray& value);
     // The caption is kept compactly and given out as a new QString.
     QString Caption() const { return fCaption.ToString(); }

@@ -468,6 +468,21 @@ TEST(GeoPoint, TagsAndTextComeAndGo)
     EXPECT_TRUE(copy.Tags().isEmpty());
 }
 
+// What a point hands out stays whole when a setter then frees the point's
+// block of tags and text (the sanitizer build reads freed memory otherwise).
+TEST(GeoPoint, TagsAndTextHandedOutOutliveTheSettersThatFollow)
+{
+    TGeoPoint point;
+    point.setTags("boei");
+    point.setText("kade");
+    const auto& tags = point.Tags();
+    const auto& text = point.Text();
+    point.setTags({});
+    point.setText({});
+    EXPECT_EQ(tags, QByteArray("boei"));
+    EXPECT_EQ(text, QByteArray("kade"));
+}
+
 TEST(GeoList, PointsStayWhereTheyAreWhileOthersComeAndGo)
 {
     TGeoList layer;
