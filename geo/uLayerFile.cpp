@@ -65,6 +65,10 @@ protected:
     {
         for (;;) {
             const ssize_t count = ::pread(fFd, data, static_cast<size_t>(maxSize), fOffset);
+            if (count == 0 && maxSize > 0 && fOffset < fSize) {
+                setErrorString(QStringLiteral("The file grew shorter while it was read"));
+                return -1;
+            }
             if (count >= 0) {
                 fOffset += count;
                 return count;

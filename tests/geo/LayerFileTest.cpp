@@ -20,6 +20,7 @@
 #include <unistd.h>
 
 #include <functional>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -485,6 +486,23 @@ TEST_F(LayerFileLoad, AFileNobodyMayWriteLoadsInFull)
     ASSERT_TRUE(QFile::setPermissions(unreadable, {}));
     EXPECT_EQ(LoadAsUnprivilegedUser(unreadable, fDir.path()),
               QStringLiteral("Cannot open file \"%1\". Permission denied").arg(unreadable));
+}
+
+// A file that grows shorter while it loads is no damage in it: the load
+// fails, and says what happened.
+TEST_F(LayerFileLoad, AFileThatGrowsShorterWhileItLoadsFailsSayingSo)
+{
+    TGeoList big;
+    for (int i = 0; i < 20000; ++i) // far beyond the first piece read
+        big.Add()->setLatitude(i * 1e-4);
+    const QString path = WriteFile(QStringLiteral("big.lay"), Saved(big, 6));
+    TGeoList layer;
+    layer.setOnPointLoaded([&path, cut = false](const TGeoPoint&) mutable {
+        if (!std::exchange(cut, true))
+            QFile::resize(path, 1000);
+    });
+    EXPECT_EQ(ErrorOf([&] { layer.LoadFromFile(path); }),
+              ErrorText::CannotReadFile(path, QStringLiteral("The file grew shorter while it was read")));
 }
 
 TEST_F(LayerFileLoad, WhatIsNoRegularFileIsNoLayerAndIsNotWaitedFor)
