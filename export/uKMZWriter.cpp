@@ -1,6 +1,7 @@
 #include "export/uKMZWriter.h"
 
 #include "export/uDeflatePipe.h"
+#include "platform/DateTime.h"
 #include "platform/Error.h"
 #include "platform/FileAttributes.h"
 #include "util/uDeviceWrite.h"
@@ -66,7 +67,7 @@ void CopyToEnd(QIODevice& source, QIODevice& target)
 
 TDosDateTime DosDateTimeOf(const QDateTime& moment)
 {
-    const QDateTime local = moment.toLocalTime();
+    const QDateTime local = ToLocalTime(moment);
     const QDate date = local.date();
     if (!local.isValid() || date.year() < 1980 || date.year() > 2107)
         return {};

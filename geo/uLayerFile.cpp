@@ -4,18 +4,13 @@
 #include "geo/uStreamUtils.h"
 #include "platform/CodePage.h"
 #include "platform/Error.h"
+#include "platform/ReadOnlyFile.h"
 #include "util/uSafeFile.h"
 
-#include <QFile>
 #include <QScopeGuard>
 
 #include <algorithm>
-#include <cerrno>
 #include <exception>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 // The layer file format: the version header, the point and layer records and
 // the files that hold them.
@@ -29,105 +24,6 @@ quint16 CurrentVersion() { return cVersions.back().ID(); }
 
 // Points read from versions 1 to 5 do not keep their stored GUIDs.
 bool HasStaleGuids(quint16 version) { return version >= 1 && version <= 5; }
-
-// A regular file opened for reading. It is read by position, so that a
-// look ahead and a skip cost no call into the system, and its size is the
-// one found at the open: a file that shrinks while it is read fails to read.
-class TRouteFileDevice : public QIODevice {
-public:
-    TRouteFileDevice() = default;
-    ~TRouteFileDevice() override { close(); }
-
-    // False, with nothing open, when the name is no existing regular file.
-    // One that cannot be opened raises "Cannot open file "%s". %s".
-    bool Open(const QString& fileName);
-
-    bool isSequential() const override { return false; }
-    qint64 size() const override { return fSize; }
-    bool seek(qint64 pos) override
-    {
-        if (!QIODevice::seek(pos))
-            return false;
-        fOffset = pos;
-        return true;
-    }
-    void close() override
-    {
-        if (isOpen())
-            QIODevice::close();
-        if (fFd >= 0)
-            ::close(fFd);
-        fFd = -1;
-    }
-
-protected:
-    qint64 readData(char* data, qint64 maxSize) override
-    {
-        for (;;) {
-            const ssize_t count = ::pread(fFd, data, static_cast<size_t>(maxSize), fOffset);
-            if (count == 0 && maxSize > 0 && fOffset < fSize) {
-                setErrorString(QStringLiteral("The file grew shorter while it was read"));
-                return -1;
-            }
-            if (count >= 0) {
-                fOffset += count;
-                return count;
-            }
-            if (errno != EINTR) {
-                setErrorString(qt_error_string(errno));
-                return -1;
-            }
-        }
-    }
-    qint64 writeData(const char*, qint64) override { return -1; }
-
-private:
-    int fFd = -1;
-    qint64 fSize = 0;
-    qint64 fOffset = 0; // where the next readData reads
-};
-
-bool IsRegularFile(const QByteArray& path)
-{
-    struct stat status {};
-    return ::stat(path.constData(), &status) == 0 && S_ISREG(status.st_mode);
-}
-
-bool TRouteFileDevice::Open(const QString& fileName)
-{
-    const QByteArray path = QFile::encodeName(fileName);
-    // No file has a name with a null character in it.
-    if (path.isEmpty() || path.contains('\0'))
-        return false;
-    // Not blocking: a named pipe must not wait for a writer before it is
-    // found to be no file.
-    int fd = -1;
-    do {
-        fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0) {
-        const int error = errno;
-        // What is no regular file was never to be opened.
-        if (!IsRegularFile(path))
-            return false;
-        throw Error::CannotOpenFile(fileName, qt_error_string(error));
-    }
-    struct stat status {};
-    if (::fstat(fd, &status) != 0) {
-        const int error = errno;
-        ::close(fd);
-        throw Error::CannotOpenFile(fileName, qt_error_string(error));
-    }
-    if (!S_ISREG(status.st_mode)) {
-        ::close(fd);
-        return false;
-    }
-    fFd = fd;
-    fSize = status.st_size;
-    fOffset = 0;
-    QIODevice::open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-    return true;
-}
 
 // A long file is read ahead in large pieces from the start.
 constexpr qint64 kFileWindow = 64 * 1024;
@@ -147,7 +43,7 @@ TFileHead PeekFileHead(TStreamReader& reader, const QString& fileName, const QIO
 // The head of a file; none when the name is no existing regular file.
 std::optional<TFileHead> ReadFileHead(const QString& fileName)
 {
-    TRouteFileDevice file;
+    TReadOnlyFile file;
     if (!file.Open(fileName))
         return std::nullopt;
     TStreamReader reader(file, cLongestFileHead);
@@ -324,7 +220,7 @@ bool TGeoList::LoadFromFile(const QString& value)
 {
     // Read-only: a file others may not write still loads. Opened once: the
     // head read for the load tells the file's kind.
-    TRouteFileDevice file;
+    TReadOnlyFile file;
     if (!file.Open(value))
         return false;
     TStreamReader reader(file, kFileWindow);

@@ -1,17 +1,22 @@
 #pragma once
 
-#include <QByteArray>
 #include <QFile>
 #include <QString>
+
+#include <string>
 
 // A new file, written in its target's folder without a name (or, where the
 // file system cannot make such files, under a short temporary name of its
 // own), that takes the target's name only on Commit. It then replaces
 // whatever entry had that name: a link is replaced, never written through.
 // Without a commit nothing of it is left, also when the program is ended by
-// a signal once CleanUpOnSignals has run. A file that replaces another has
-// its permission bits (a new one gets the umask's). Commit needs no memory,
-// so memory that runs out cannot leave a temporary file behind. POSIX only.
+// a signal (Ctrl+C on Windows) once CleanUpOnSignals has run. A file that
+// replaces another has its permissions (a new one gets the umask's, or on
+// Windows its folder's) and, on Windows, its attributes hidden and system.
+// Commit needs no memory, so memory that runs out cannot leave a temporary
+// file behind. On Windows every file is written under a temporary name, and
+// one that will never take a name goes when it is closed, whatever ends the
+// program.
 class TAtomicFile : public QFile {
 public:
     explicit TAtomicFile(const QString& path);
@@ -43,18 +48,26 @@ private:
     void DropTemporaryName();
     void KeepPermissionsOfTarget();
 
+#ifdef Q_OS_WIN
+    using TNativePath = std::wstring;
+#else
+    using TNativePath = std::string;
+#endif
+
     QString fPath;
-    QByteArray fNativePath;
-    QByteArray fNativeFolder;
-    QByteArray fNativeTemporary; // room for a temporary name beside the target
+    TNativePath fNativePath;
+    TNativePath fNativeTemporary; // room for a temporary name beside the target
     bool fHasTemporaryName = false;
-    int fHandle = -1;
+    int fHandle = -1;      // a file descriptor (on Windows the C library's)
     unsigned fMode = 0666; // before the umask
+    bool fWillTakeName = true;
 };
 
 // From now on SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGALRM, SIGUSR1 and SIGUSR2
 // remove the temporary names of the files in progress before the program
 // ends as the signal would end it; one that was ignored when the program
 // started stays ignored. SIGPIPE and SIGXFSZ are ignored, so that a closed
-// pipe or a file-size limit fails the write that meets it.
+// pipe or a file-size limit fails the write that meets it. On Windows Ctrl+C,
+// Ctrl+Break and closing the console do the same, unless the program was
+// started with Ctrl+C ignored.
 void CleanUpOnSignals();

@@ -63,8 +63,17 @@ TDateTime EncodeDateTime(const QDate& date, const QTime& time)
 
 TDateTime DateTimeFromQDateTime(const QDateTime& dt)
 {
-    const QDateTime local = dt.toLocalTime();
+    const QDateTime local = ToLocalTime(dt);
     return EncodeDateTime(local.date(), local.time());
+}
+
+QDateTime ToLocalTime(const QDateTime& moment)
+{
+#ifdef Q_OS_WIN
+    return moment.toTimeZone(QTimeZone::systemTimeZone());
+#else
+    return moment.toLocalTime();
+#endif
 }
 
 void LoadTimeZone() { static_cast<void>(QTimeZone::systemTimeZone()); }

@@ -23,6 +23,11 @@ TDateTime EncodeDateTime(const QDate& date, const QTime& time);
 // The local wall-clock time as a day count, and back (in the process's time zone).
 TDateTime DateTimeFromQDateTime(const QDateTime& dt);
 
+// The moment in the process's time zone: on Windows the system's zone, which
+// the user set, never a TZ variable that the C library reads in a form of
+// its own.
+QDateTime ToLocalTime(const QDateTime& moment);
+
 // Reads the process's time-zone rules now. Qt reads them on first use and
 // does not survive memory running out while it does, so a program loads them
 // at its start, before any work that must fail cleanly.

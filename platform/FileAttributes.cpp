@@ -3,17 +3,33 @@
 #ifdef Q_OS_WIN
 #include <QDir>
 
-#include <windows.h>
+#include <qt_windows.h>
+
+#include <io.h>
+
+namespace {
+
+// The bits a ZIP reader knows; 0x8 and the reparse point 0x400 are not among them.
+constexpr quint32 kZipAttributeMask = 0x7BF7;
+
+} // namespace
 
 quint32 WindowsFileAttributes(const QString& path)
 {
-    // The bits a ZIP reader knows; 0x8 and the reparse point 0x400 are not among them.
-    constexpr quint32 kZipAttributeMask = 0x7BF7;
     const DWORD attributes = GetFileAttributesW(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(path).utf16()));
     return attributes == INVALID_FILE_ATTRIBUTES ? 0 : attributes & kZipAttributeMask;
 }
 
-quint32 WindowsFileAttributes(const QFileDevice& file) { return WindowsFileAttributes(file.fileName()); }
+quint32 WindowsFileAttributes(const QFileDevice& file)
+{
+    // A file opened from a descriptor has no name to ask by.
+    if (file.handle() < 0)
+        return WindowsFileAttributes(file.fileName());
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(reinterpret_cast<HANDLE>(_get_osfhandle(file.handle())), &info))
+        return 0;
+    return info.dwFileAttributes & kZipAttributeMask;
+}
 
 #else
 #include <QFileInfo>

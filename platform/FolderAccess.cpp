@@ -1,5 +1,28 @@
 #include "platform/FolderAccess.h"
 
+#ifdef Q_OS_WIN
+#include <QDir>
+
+#include <qt_windows.h>
+
+QString FolderWriteProblem(const QString& folder)
+{
+    const std::wstring path = QDir::toNativeSeparators(folder).toStdWString();
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return qt_error_string();
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return qt_error_string(ERROR_DIRECTORY);
+    // Only the folder's access control list can tell, so a file is made in
+    // it, and gone again when it is closed.
+    wchar_t probe[MAX_PATH + 1];
+    if (!GetTempFileNameW(path.c_str(), L"~rc", 0, probe))
+        return qt_error_string();
+    DeleteFileW(probe);
+    return {};
+}
+
+#else
 #include <QFile>
 
 #include <sys/stat.h>
@@ -19,3 +42,5 @@ QString FolderWriteProblem(const QString& folder)
         return qt_error_string(errno);
     return {};
 }
+
+#endif
