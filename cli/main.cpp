@@ -4,15 +4,14 @@
 #include "convert/uPassagePlanRun.h"
 #include "geo/uFormatRecords.h"
 #include "platform/AtomicFile.h"
+#include "platform/Console.h"
 #include "platform/DateTime.h"
 #include "platform/Error.h"
 #include "platform/FolderAccess.h"
 #include "util/uVisibleText.h"
 
 #include <QCoreApplication>
-#include <QFile>
 
-#include <cerrno>
 #include <cstdio>
 #include <optional>
 
@@ -49,19 +48,13 @@ const char kHelp[] =
 
 constexpr int kPassedOver = 3;
 
-// All of the text's bytes, NUL included; false when the stream failed.
-bool Print(std::FILE* stream, const QString& text)
-{
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
-    return std::fflush(stream) == 0 && !std::ferror(stream);
-}
+// All of the text; false when the stream failed.
+bool Print(std::FILE* stream, const QString& text) { return WriteText(stream, text).isEmpty(); }
 
 // Output that is lost would let a script believe what did not happen.
 void PrintOrFail(std::FILE* stream, const QString& text)
 {
-    if (!Print(stream, text)) {
-        const QString reason = qt_error_string(errno);
+    if (const QString reason = WriteText(stream, text); !reason.isEmpty()) {
         throw Error(TErrorKind::ekWriteFailed, QStringLiteral("Cannot write to standard %1. %2")
                                                    .arg(stream == stdout ? u"output" : u"error", reason));
     }
@@ -112,16 +105,6 @@ private:
     bool fMakeGpx;
 };
 
-// A name from the command line, taken only when its bytes come back from it
-// unchanged: a name the locale cannot decode must not stand for another file.
-std::optional<QString> FileName(const QByteArray& bytes)
-{
-    QString name = QFile::decodeName(bytes);
-    if (QFile::encodeName(name) != bytes)
-        return std::nullopt;
-    return name;
-}
-
 // Paths are kept as given: the system resolves them, a link or ".." included.
 struct Options {
     bool keepKml = false;
@@ -151,48 +134,43 @@ int Main(int argc, char* argv[])
     QCoreApplication::setApplicationVersion(QStringLiteral(ROUTE_CONVERSIE_VERSION));
 
     Options options;
-    const auto addFile = [&options](const QByteArray& bytes) {
-        if (const auto name = FileName(bytes))
-            options.files.append({*name});
-        else
-            options.files.append({QString::fromLocal8Bit(bytes), false});
-    };
+    const QList<TArgument> args = ProgramArguments(argc, argv);
     bool onlyFiles = false;
-    for (int i = 1; i < argc; ++i) {
-        const QByteArray arg(argv[i]);
-        if (onlyFiles || !arg.startsWith('-') || arg == "-") {
-            addFile(arg);
-        } else if (arg == "--") {
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args[i].text;
+        if (onlyFiles || !arg.startsWith(u'-') || arg == u"-") {
+            options.files.append({arg, args[i].valid});
+        } else if (arg == u"--") {
             onlyFiles = true;
-        } else if (arg == "--help" || arg == "-h") {
+        } else if (arg == u"--help" || arg == u"-h") {
             return Print(stdout, QString::fromLatin1(kUsage) + u'\n' + QString::fromLatin1(kHelp)) ? 0 : 1;
-        } else if (arg == "--version") {
+        } else if (arg == u"--version") {
             return Print(stdout, QStringLiteral("rte2kmz %1\n").arg(QCoreApplication::applicationVersion())) ? 0 : 1;
-        } else if (arg == "--plan") {
+        } else if (arg == u"--plan") {
             options.plan = true;
-        } else if (arg == "--keep-kml") {
+        } else if (arg == u"--keep-kml") {
             options.keepKml = true;
-        } else if (arg == "--gpx") {
+        } else if (arg == u"--gpx") {
             options.makeGpx = true;
-        } else if (arg == "--target" || arg.startsWith("--target=")) {
-            QByteArray dir;
-            if (arg == "--target") {
-                if (++i == argc)
+        } else if (arg == u"--target" || arg.startsWith(u"--target=")) {
+            TArgument dir;
+            if (arg == u"--target") {
+                if (++i == args.size())
                     return UsageError(QStringLiteral("--target needs a folder"));
-                dir = argv[i];
+                dir = args[i];
             } else {
-                dir = arg.mid(9);
+                dir = {arg.mid(9), args[i].valid};
             }
-            if (dir.isEmpty())
+            if (dir.text.isEmpty())
                 return UsageError(QStringLiteral("--target needs a folder"));
-            options.target = FileName(dir);
-            if (!options.target) {
+            if (!dir.valid) {
                 Print(stderr, QStringLiteral("rte2kmz: the target folder \"%1\": %2\n")
-                                  .arg(VisibleText(QString::fromLocal8Bit(dir)), PassOverText(TPassOver::poInvalidName)));
+                                  .arg(VisibleText(dir.text), PassOverText(TPassOver::poInvalidName)));
                 return 1;
             }
+            options.target = dir.text;
         } else {
-            return UsageError(QStringLiteral("unknown option %1").arg(QString::fromLocal8Bit(arg)));
+            return UsageError(QStringLiteral("unknown option %1").arg(arg));
         }
     }
     if (options.files.isEmpty())

@@ -1,0 +1,80 @@
+#include "platform/Console.h"
+
+#include <QFile>
+
+#include <cerrno>
+
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#include <shellapi.h>
+
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+namespace {
+
+QString WriteBytes(std::FILE* stream, const QString& text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
+    if (std::fflush(stream) == 0 && !std::ferror(stream))
+        return {};
+    return qt_error_string(errno);
+}
+
+} // namespace
+
+#ifdef Q_OS_WIN
+
+QList<TArgument> ProgramArguments(int, char*[])
+{
+    int count = 0;
+    wchar_t** const arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    QList<TArgument> result;
+    for (int i = 1; i < count; ++i)
+        result.append({QString::fromWCharArray(arguments[i])});
+    LocalFree(arguments);
+    return result;
+}
+
+QString WriteText(std::FILE* stream, const QString& text)
+{
+    const HANDLE handle = GetStdHandle(stream == stdout ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+    DWORD mode = 0;
+    if (!GetConsoleMode(handle, &mode)) {
+        // A pipe or a file gets the bytes as they are, as on other systems.
+        _setmode(_fileno(stream), _O_BINARY);
+        return WriteBytes(stream, text);
+    }
+    std::fflush(stream);
+    for (qsizetype done = 0; done < text.size();) {
+        DWORD written = 0;
+        const auto piece = static_cast<DWORD>(std::min<qsizetype>(text.size() - done, 8192));
+        if (!WriteConsoleW(handle, text.utf16() + done, piece, &written, nullptr) || written == 0)
+            return qt_error_string();
+        done += written;
+    }
+    return {};
+}
+
+#else
+
+QList<TArgument> ProgramArguments(int argc, char* argv[])
+{
+    QList<TArgument> result;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray bytes(argv[i]);
+        const QString name = QFile::decodeName(bytes);
+        // Taken only when its bytes come back from it unchanged.
+        if (QFile::encodeName(name) == bytes)
+            result.append({name});
+        else
+            result.append({QString::fromLocal8Bit(bytes), false});
+    }
+    return result;
+}
+
+QString WriteText(std::FILE* stream, const QString& text) { return WriteBytes(stream, text); }
+
+#endif
