@@ -9,6 +9,10 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#endif
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -40,6 +44,10 @@ void MakeFile(const QString& path)
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
 }
+
+// A path below a folder written with the system's separator, as the check
+// writes the paths it derives.
+QString Native(const QByteArray& slashed) { return QDir::toNativeSeparators(QString::fromUtf8(slashed)); }
 
 bool IsFolder(const QString& path)
 {
@@ -115,15 +123,15 @@ TEST_F(EnvironmentCheckTest, CompleteInstallationFillsEveryGlobalAndCreatesTheLi
     EXPECT_EQ(gUpdateInfo, QStringLiteral("3"));
     EXPECT_EQ(gUpgradeGUID, QStringLiteral("{U}"));
     EXPECT_EQ(gProductGUID, QStringLiteral("{P}"));
-    EXPECT_EQ(gIniFilename, data + QStringLiteral("/nautiva.ini"));
-    EXPECT_EQ(gLogFilename, data + QStringLiteral("/nautiva.txt"));
-    EXPECT_EQ(gMapsDataPath, data + QStringLiteral("/maps"));
-    EXPECT_EQ(gAlmanakDataPath, data + QStringLiteral("/almanak"));
-    EXPECT_EQ(gRoutesDataPath, data + QStringLiteral("/routes"));
-    EXPECT_EQ(gRoutesKMLPath, data + QStringLiteral("/routes/kml"));
-    EXPECT_EQ(gTracksDataPath, data + QStringLiteral("/tracks"));
-    EXPECT_EQ(gTracksKMLPath, data + QStringLiteral("/tracks/kml"));
-    EXPECT_EQ(gInsertsPath, data + QStringLiteral("/inserts"));
+    EXPECT_EQ(gIniFilename, data + Native("/nautiva.ini"));
+    EXPECT_EQ(gLogFilename, data + Native("/nautiva.txt"));
+    EXPECT_EQ(gMapsDataPath, data + Native("/maps"));
+    EXPECT_EQ(gAlmanakDataPath, data + Native("/almanak"));
+    EXPECT_EQ(gRoutesDataPath, data + Native("/routes"));
+    EXPECT_EQ(gRoutesKMLPath, data + Native("/routes/kml"));
+    EXPECT_EQ(gTracksDataPath, data + Native("/tracks"));
+    EXPECT_EQ(gTracksKMLPath, data + Native("/tracks/kml"));
+    EXPECT_EQ(gInsertsPath, data + Native("/inserts"));
     // Beside the data directory, not in it.
     EXPECT_EQ(gDownloadsPath, Root(QStringLiteral("datadownloads")));
 
@@ -136,14 +144,14 @@ TEST_F(EnvironmentCheckTest, CompleteInstallationFillsEveryGlobalAndCreatesTheLi
 
 TEST_F(EnvironmentCheckTest, DataDirectoryEndingInASeparatorGivesSingleSeparators)
 {
-    const QString data = Root(QStringLiteral("data")) + u'/';
+    const QString data = Root(QStringLiteral("data")) + QDir::separator();
     MakeFolders(data, {QStringLiteral("maps/Nederland.zoom"), QStringLiteral("almanak")});
     fRegistry = {{QStringLiteral("DatabaseDir"), data}};
 
     EXPECT_EQ(Check(), ecOK);
     EXPECT_EQ(gProgramDataPath, data);
     EXPECT_EQ(gMapsDataPath, data + QStringLiteral("maps"));
-    EXPECT_EQ(gRoutesKMLPath, data + QStringLiteral("routes/kml"));
+    EXPECT_EQ(gRoutesKMLPath, data + Native("routes/kml"));
     EXPECT_EQ(gIniFilename, data + QStringLiteral("nautiva.ini"));
     EXPECT_EQ(gDownloadsPath, data + QStringLiteral("downloads"));
     EXPECT_TRUE(IsFolder(data + QStringLiteral("downloads")));
@@ -152,41 +160,85 @@ TEST_F(EnvironmentCheckTest, DataDirectoryEndingInASeparatorGivesSingleSeparator
 TEST_F(EnvironmentCheckTest, DoubledSeparatorsCollapseInDerivedPathsOnly)
 {
     // Pairs do not overlap: three separators become two.
-    const QString data = Root() + QStringLiteral("//data///x");
+    const QString data = Root() + Native("//data///x");
     MakeFolders(data, {QStringLiteral("maps/Nederland.zoom"), QStringLiteral("almanak")});
     fRegistry = {{QStringLiteral("DatabaseDir"), data}};
 
     EXPECT_EQ(Check(), ecOK);
     EXPECT_EQ(gProgramDataPath, data);
-    EXPECT_EQ(gMapsDataPath, Root() + QStringLiteral("/data//x/maps"));
+    EXPECT_EQ(gMapsDataPath, Root() + Native("/data//x/maps"));
 }
 
-QByteArray RegExpandSz(const QString& text)
-{
-    const QByteArray bytes = QStringEncoder(QStringConverter::Utf16LE)(text) + QByteArray(2, '\0');
-    return "hex(2):" + bytes.toHex(',');
-}
+// The chart software's values as it writes them, of every type: in the
+// current user's registry on Windows (the test's own Wine prefix), elsewhere
+// in the stand-in file, under a configuration folder of the test's own.
+class ChartSoftwareValues {
+public:
+    explicit ChartSoftwareValues(const QString& configFolder)
+#ifndef Q_OS_WIN
+        : fConfig("XDG_CONFIG_HOME", configFolder)
+#endif
+    {
+#ifdef Q_OS_WIN
+        Q_UNUSED(configFolder);
+        const auto set = [this](const wchar_t* name, DWORD type, const void* data, DWORD size) {
+            RegSetValueExW(fKey, name, 0, type, static_cast<const BYTE*>(data), size);
+        };
+        RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &fKey, nullptr);
+        const auto text = [&](const wchar_t* name, DWORD type, const wchar_t* value) {
+            set(name, type, value, static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t)));
+        };
+        text(L"DatabaseDir", REG_EXPAND_SZ, L"%NAUTIVA_TEST_DATA%");
+        const DWORD year = 0x7e5;
+        set(L"CopyrightYearInfo", REG_DWORD, &year, sizeof year);
+        set(L"PublisherInfo", REG_BINARY, "O\0\0\0", 4);
+        text(L"VersionInfo", REG_SZ, L"7.1");
+        text(L"EditionInfo", REG_EXPAND_SZ, L"Pro");
+#else
+        const auto expandSz = [](const QString& value) {
+            const QByteArray bytes = QStringEncoder(QStringConverter::Utf16LE)(value) + QByteArray(2, '\0');
+            return "hex(2):" + bytes.toHex(',');
+        };
+        QDir().mkpath(configFolder + QStringLiteral("/Ostrelon"));
+        QFile reg(configFolder + QStringLiteral("/Ostrelon/Nautiva.reg"));
+        EXPECT_TRUE(reg.open(QIODevice::WriteOnly));
+        reg.write("Windows Registry Editor Version 5.00\r\n\r\n"
+                  "[HKEY_CURRENT_USER\\Software\\Ostrelon\\Nautiva]\r\n"
+                  "\"DatabaseDir\"=" + expandSz(QStringLiteral("%NAUTIVA_TEST_DATA%")) + "\r\n"
+                  "\"CopyrightYearInfo\"=dword:000007e5\r\n"
+                  "\"PublisherInfo\"=hex:4f,00,00,00\r\n"
+                  "\"VersionInfo\"=\"7.1\"\r\n"
+                  "\"EditionInfo\"=" + expandSz(QStringLiteral("Pro")) + "\r\n");
+#endif
+    }
+    ~ChartSoftwareValues()
+    {
+#ifdef Q_OS_WIN
+        RegCloseKey(fKey);
+        RegDeleteKeyW(HKEY_CURRENT_USER, kKey);
+#endif
+    }
+    ChartSoftwareValues(const ChartSoftwareValues&) = delete;
+    ChartSoftwareValues& operator=(const ChartSoftwareValues&) = delete;
 
-// Through the real registry reader and its file, with the real start-up reporter.
-TEST_F(EnvironmentCheckTest, RegistryStandInFileIsReadAsTheChartSoftwareWroteIt)
+private:
+#ifdef Q_OS_WIN
+    static constexpr const wchar_t* kKey = L"Software\\Ostrelon\\Nautiva";
+    HKEY fKey = nullptr;
+#else
+    EnvironmentScope fConfig;
+#endif
+};
+
+// Through the real registry reader, with the real start-up reporter.
+TEST_F(EnvironmentCheckTest, RegistryIsReadAsTheChartSoftwareWroteIt)
 {
     const QString data = Root(QStringLiteral("data"));
     const QString appData = Root(QStringLiteral("appdata"));
     MakeFolders(data, {QStringLiteral("maps/Nederland.zoom"), QStringLiteral("almanak")});
     MakeFolders(appData, {QStringLiteral("Ostrelon/Nautiva")});
-    const EnvironmentScope config("XDG_CONFIG_HOME", Root(QStringLiteral("config")));
     const EnvironmentScope dataDir("NAUTIVA_TEST_DATA", data);
-    MakeFolders(Root(), {QStringLiteral("config/Ostrelon")});
-    QFile reg(Root(QStringLiteral("config/Ostrelon/Nautiva.reg")));
-    ASSERT_TRUE(reg.open(QIODevice::WriteOnly));
-    reg.write("Windows Registry Editor Version 5.00\r\n\r\n"
-              "[HKEY_CURRENT_USER\\Software\\Ostrelon\\Nautiva]\r\n"
-              "\"DatabaseDir\"=" + RegExpandSz(QStringLiteral("%NAUTIVA_TEST_DATA%")) + "\r\n"
-              "\"CopyrightYearInfo\"=dword:000007e5\r\n"
-              "\"PublisherInfo\"=hex:4f,00,00,00\r\n"
-              "\"VersionInfo\"=\"7.1\"\r\n"
-              "\"EditionInfo\"=" + RegExpandSz(QStringLiteral("Pro")) + "\r\n");
-    reg.close();
+    const ChartSoftwareValues values(Root(QStringLiteral("config")));
 
     TEnvironmentServices services = DefaultEnvironmentServices();
     EXPECT_EQ(services.readRegistry(QStringLiteral("Software\\Ostrelon\\Nautiva\\"), {QStringLiteral("DatabaseDir")}),
@@ -200,8 +252,8 @@ TEST_F(EnvironmentCheckTest, RegistryStandInFileIsReadAsTheChartSoftwareWroteIt)
     // which holds no charts.
     EXPECT_EQ(EnvironmentCheck({stCheckAll}, services), ecMissingMaps);
     SetStartupReporter(nullptr);
-    EXPECT_EQ(gProgramDataPath, appData + QStringLiteral("/Ostrelon/Nautiva"));
-    EXPECT_EQ(Reported(), Report(kMissingMaps, gProgramDataPath + QStringLiteral("/maps")));
+    EXPECT_EQ(gProgramDataPath, appData + Native("/Ostrelon/Nautiva"));
+    EXPECT_EQ(Reported(), Report(kMissingMaps, gProgramDataPath + Native("/maps")));
     // Values of other types count as missing.
     EXPECT_EQ(gCopyrightYearInfo, QString());
     EXPECT_EQ(gPublisherInfo, QString());
@@ -209,6 +261,7 @@ TEST_F(EnvironmentCheckTest, RegistryStandInFileIsReadAsTheChartSoftwareWroteIt)
     EXPECT_EQ(gEditionInfo, QStringLiteral("Pro"));
 }
 
+#ifndef Q_OS_WIN
 TEST_F(EnvironmentCheckTest, MissingOrDamagedStandInFileLeavesTheRegistryEmpty)
 {
     const EnvironmentScope config("XDG_CONFIG_HOME", Root(QStringLiteral("config")));
@@ -222,6 +275,7 @@ TEST_F(EnvironmentCheckTest, MissingOrDamagedStandInFileLeavesTheRegistryEmpty)
     MakeFolders(file, {QStringLiteral(".")}); // a folder where the file should be
     EXPECT_TRUE(read().isEmpty());
 }
+#endif
 
 struct StatusCase {
     const char* name;
@@ -254,9 +308,9 @@ TEST_P(EnvironmentStatus, IsReportedWithItsPath)
     fRegistry = {{QStringLiteral("DatabaseDir"), data}};
 
     EXPECT_EQ(Check(), c.status);
-    EXPECT_EQ(Reported(), Report(*c.message, data + u'/' + QString::fromUtf8(c.path)));
-    EXPECT_EQ(gIniFilename, data + QStringLiteral("/nautiva.ini"));
-    EXPECT_EQ(gMapsDataPath, data + QStringLiteral("/maps"));
+    EXPECT_EQ(Reported(), Report(*c.message, data + Native("/" + QByteArray(c.path))));
+    EXPECT_EQ(gIniFilename, data + Native("/nautiva.ini"));
+    EXPECT_EQ(gMapsDataPath, data + Native("/maps"));
     EXPECT_EQ(gAlmanakDataPath.isEmpty(), c.status == ecMissingMaps);
     for (const QString* path : {&gRoutesDataPath, &gRoutesKMLPath, &gTracksDataPath, &gInsertsPath, &gDownloadsPath})
         EXPECT_TRUE(path->isEmpty()) << path->toStdString();
@@ -291,8 +345,8 @@ TEST_F(EnvironmentCheckTest, DataDirectoryFallsBackToTheApplicationDataFolders)
 {
     const QString appData = Root(QStringLiteral("appdata"));
     const QString programData = Root(QStringLiteral("programdata"));
-    const QString inAppData = appData + QStringLiteral("/Ostrelon/Nautiva");
-    const QString inProgramData = programData + QStringLiteral("/Ostrelon/Nautiva");
+    const QString inAppData = appData + Native("/Ostrelon/Nautiva");
+    const QString inProgramData = programData + Native("/Ostrelon/Nautiva");
     fEnvironment = {{"APPDATA", appData}, {"PROGRAMDATA", programData}};
     fRegistry = {{QStringLiteral("DatabaseDir"), Root(QStringLiteral("gone"))}};
 
@@ -308,9 +362,9 @@ TEST_F(EnvironmentCheckTest, DataDirectoryFallsBackToTheApplicationDataFolders)
     MakeFolders(inAppData, {QStringLiteral("maps/Nederland.zoom"), QStringLiteral("almanak")});
     EXPECT_EQ(Check(), ecOK);
     EXPECT_EQ(gProgramDataPath, inAppData);
-    EXPECT_EQ(gRoutesDataPath, inAppData + QStringLiteral("/routes"));
+    EXPECT_EQ(gRoutesDataPath, inAppData + Native("/routes"));
     // The downloads folder goes beside the data directory, in "Ostrelon".
-    EXPECT_EQ(gDownloadsPath, appData + QStringLiteral("/Ostrelon/Nautivadownloads"));
+    EXPECT_EQ(gDownloadsPath, appData + Native("/Ostrelon/Nautivadownloads"));
     EXPECT_TRUE(IsFolder(gDownloadsPath));
     EXPECT_TRUE(fReports.isEmpty());
 }
@@ -321,17 +375,23 @@ TEST_F(EnvironmentCheckTest, OnlyAFolderOrALinkToOneCountsAsDataDirectory)
     fEnvironment = {{"APPDATA", appData}};
     MakeFolders(appData, {QStringLiteral("Ostrelon/Nautiva")});
     MakeFile(Root(QStringLiteral("file")));
+    QStringList notFolders = {QString(), Root(QStringLiteral("file"))};
+#ifndef Q_OS_WIN // where Qt's links are shell shortcuts, which the file system does not follow
     ASSERT_TRUE(QFile::link(Root(QStringLiteral("gone")), Root(QStringLiteral("dangling"))));
     ASSERT_TRUE(QFile::link(appData, Root(QStringLiteral("link"))));
+    notFolders << Root(QStringLiteral("dangling"));
+#endif
 
-    for (const QString& notAFolder : {QString(), Root(QStringLiteral("file")), Root(QStringLiteral("dangling"))}) {
+    for (const QString& notAFolder : notFolders) {
         fRegistry = {{QStringLiteral("DatabaseDir"), notAFolder}};
         EnvironmentCheck({}, Services());
-        EXPECT_EQ(gProgramDataPath, appData + QStringLiteral("/Ostrelon/Nautiva")) << notAFolder.toStdString();
+        EXPECT_EQ(gProgramDataPath, appData + Native("/Ostrelon/Nautiva")) << notAFolder.toStdString();
     }
+#ifndef Q_OS_WIN
     fRegistry = {{QStringLiteral("DatabaseDir"), Root(QStringLiteral("link"))}};
     EnvironmentCheck({}, Services());
     EXPECT_EQ(gProgramDataPath, Root(QStringLiteral("link")));
+#endif
 }
 
 TEST_F(EnvironmentCheckTest, EmptyOptionSetOnlyLocatesTheDataDirectory)
@@ -342,8 +402,8 @@ TEST_F(EnvironmentCheckTest, EmptyOptionSetOnlyLocatesTheDataDirectory)
 
     EXPECT_EQ(Check({}), ecOK);
     EXPECT_TRUE(fReports.isEmpty());
-    EXPECT_EQ(gIniFilename, data + QStringLiteral("/nautiva.ini"));
-    EXPECT_EQ(gLogFilename, data + QStringLiteral("/nautiva.txt"));
+    EXPECT_EQ(gIniFilename, data + Native("/nautiva.ini"));
+    EXPECT_EQ(gLogFilename, data + Native("/nautiva.txt"));
     EXPECT_TRUE(gMapsDataPath.isEmpty());
     EXPECT_TRUE(gRoutesDataPath.isEmpty());
     EXPECT_EQ(QDir(Root()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{QStringLiteral("data")});
@@ -376,8 +436,8 @@ TEST_F(EnvironmentCheckTest, LibraryFolderThatCannotBeCreatedIsNotReported)
 
     EXPECT_EQ(Check(), ecOK);
     EXPECT_TRUE(fReports.isEmpty());
-    EXPECT_EQ(gRoutesDataPath, data + QStringLiteral("/routes"));
-    EXPECT_EQ(gRoutesKMLPath, data + QStringLiteral("/routes/kml"));
+    EXPECT_EQ(gRoutesDataPath, data + Native("/routes"));
+    EXPECT_EQ(gRoutesKMLPath, data + Native("/routes/kml"));
     EXPECT_FALSE(IsFolder(gRoutesKMLPath));
     EXPECT_TRUE(IsFolder(gTracksKMLPath));
     EXPECT_TRUE(IsFolder(gInsertsPath));
@@ -406,7 +466,8 @@ TEST_F(EnvironmentCheckTest, ReportIsHandedOverAsAnsiText)
 
     EXPECT_EQ(Check(), ecMissingMaps);
     ASSERT_EQ(fReports.size(), 1);
-    EXPECT_EQ(fReports.first(), ToAnsi(kMissingMaps) + " (" + Root().toUtf8() + "/Kaarten \x80 \xEB ?/maps) ");
+    EXPECT_EQ(fReports.first(), ToAnsi(kMissingMaps) + " (" + ToAnsi(data + Native("/maps")) + ") ");
+    EXPECT_TRUE(fReports.first().contains("Kaarten \x80 \xEB ?"));
 }
 
 TEST(EnvironmentReport, LibraryTextsNameTheirFolders)

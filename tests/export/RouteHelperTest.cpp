@@ -57,6 +57,7 @@ const QUuid kGuid = QUuid::fromString(u"{1A2B3C4D-5E6F-0000-1111-222233334444}")
 TEST(RouteHelper, RendersTheWholeDocument)
 {
     const TimeZoneScope zone("Europe/Amsterdam");
+    SKIP_UNLESS_ZONE(zone);
     const auto route = MakeRoute(QStringLiteral("Biesbosch"), At(2022, 12, 9, 10, 0), kGuid,
                                  {{52.5, 4.75}, {51.75, 5}, {0.00005, -0.0001}});
     const QString expected = QStringList{
@@ -158,6 +159,7 @@ class UnixTime : public ::testing::TestWithParam<TimeCase> {};
 TEST_P(UnixTime, LocalCreationTimeBecomesUtcSeconds)
 {
     const TimeZoneScope zone(GetParam().zone);
+    SKIP_UNLESS_ZONE(zone);
     EXPECT_EQ(TRouteHelper::UnixSeconds(GetParam().local), GetParam().seconds);
 }
 
@@ -193,6 +195,7 @@ TEST(RouteHelper, NumbersDoNotFollowTheLocale)
 TEST(RouteHelper, TheStreamedDocumentIsTheTextSavedLineByLine)
 {
     const TimeZoneScope zone("Europe/Amsterdam");
+    SKIP_UNLESS_ZONE(zone);
     std::vector<Position> positions;
     for (int i = 0; i < 5000; ++i) // more than one piece of output
         positions.push_back({51.44 + i * 1.37e-5, 3.57 + i * 2.113e-5});

@@ -3,7 +3,7 @@
 #include "geo/uStreamUtils.h"
 #include "platform/CodePage.h"
 #include "platform/Error.h"
-#include "support/FileSizeLimit.h"
+#include "support/RefusedWrite.h"
 #include "support/TestSupport.h"
 
 #include <QBuffer>
@@ -118,10 +118,10 @@ TEST_F(LayerCsv, AFailedExportRaisesAndKeepsTheOldFile)
     WriteFile(path, "oud\r\n");
     QString message;
     {
-        const FileSizeLimitScope diskFull(1000);
+        const RefusedWriteScope refused(path);
         message = ErrorOf([&] { layer.ExportAsCSV(path); });
     }
-    EXPECT_EQ(message, ErrorText::CannotCreateFile(path, QStringLiteral("File too large")));
+    EXPECT_EQ(message, ErrorText::CannotCreateFile(path, RefusedWriteScope::Reason()));
     EXPECT_EQ(ReadFile(path), QByteArray("oud\r\n"));
     EXPECT_EQ(FolderEntries(fDir.path()), QStringList{QStringLiteral("punten.csv")});
 }

@@ -5,6 +5,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QTimeZone>
 
 #include <gtest/gtest.h>
 
@@ -83,6 +84,29 @@ EnvironmentScope::~EnvironmentScope()
         qunsetenv(fName);
 }
 
+#ifdef Q_OS_WIN
+namespace {
+
+// Windows names zones of its own: the same rules over the years that
+// matter make the same zone.
+bool SystemZoneHasRulesOf(const char* zone)
+{
+    const QTimeZone wanted(zone);
+    const QTimeZone system = QTimeZone::systemTimeZone();
+    for (int month = 0; month < 12 * 40; ++month) {
+        const QDateTime moment(QDate(2000, 1, 15).addMonths(month), QTime(12, 0), QTimeZone::utc());
+        if (!wanted.isValid() || wanted.offsetFromUtc(moment) != system.offsetFromUtc(moment))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+TimeZoneScope::TimeZoneScope(const char* zone) : fApplies(SystemZoneHasRulesOf(zone)) {}
+
+TimeZoneScope::~TimeZoneScope() = default;
+#else
 TimeZoneScope::TimeZoneScope(const char* zone)
 {
     fZone.emplace("TZ", QString::fromLatin1(zone));
@@ -94,6 +118,7 @@ TimeZoneScope::~TimeZoneScope()
     fZone.reset();
     tzset();
 }
+#endif
 
 DefaultFormatSettingsScope::DefaultFormatSettingsScope(TFormatSettings settings)
     : fOld(std::exchange(DefaultFormatSettings(), std::move(settings)))

@@ -70,6 +70,9 @@ private:
 };
 
 // Runs a scope in another local time zone and restores the old one.
+// On Windows a process cannot change the system's zone, which the program
+// reads: the scope then only tells whether that zone has the rules asked for
+// (Europe/Amsterdam, the zone the Windows tests run in).
 class TimeZoneScope {
 public:
     explicit TimeZoneScope(const char* zone);
@@ -77,9 +80,17 @@ public:
     TimeZoneScope(const TimeZoneScope&) = delete;
     TimeZoneScope& operator=(const TimeZoneScope&) = delete;
 
+    bool Applies() const { return fApplies; }
+
 private:
     std::optional<EnvironmentScope> fZone;
+    bool fApplies = true;
 };
+
+// Skips the rest of a test whose time zone cannot be had here.
+#define SKIP_UNLESS_ZONE(scope)                                                                                        \
+    if (!(scope).Applies())                                                                                            \
+    GTEST_SKIP() << "the system's time zone is another than the test needs"
 
 // Runs a scope with other process-wide regional settings and restores the old ones.
 class DefaultFormatSettingsScope {

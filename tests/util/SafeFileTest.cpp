@@ -1,5 +1,5 @@
 #include "platform/Error.h"
-#include "support/FileSizeLimit.h"
+#include "support/RefusedWrite.h"
 #include "support/TestSupport.h"
 #include "util/uSafeFile.h"
 
@@ -74,10 +74,10 @@ TEST(SaveTextFileUtf8Crlf, AFailedWriteKeepsTheOldFileAndLeavesNoTemporaryFile)
     for (const qsizetype size : {5000, 100000}) {
         QString message;
         {
-            const FileSizeLimitScope diskFull(1000);
+            const RefusedWriteScope refused(path);
             message = ErrorOf([&] { SaveTextFileUtf8Crlf(path, QString(size, u'x')); });
         }
-        EXPECT_EQ(message, ErrorText::CannotCreateFile(path, QStringLiteral("File too large"))) << size;
+        EXPECT_EQ(message, ErrorText::CannotCreateFile(path, RefusedWriteScope::Reason())) << size;
         EXPECT_EQ(ReadFile(path), QByteArray("oud\r\n")) << size;
         EXPECT_EQ(FolderEntries(dir.path()), QStringList{QStringLiteral("Haven.kml")}) << size;
     }

@@ -1,0 +1,137 @@
+#!/usr/bin/env bash
+# Builds the Windows programs (scripts/build-windows.sh) and tests them under
+# Wine, in a Wine prefix of their own (build-windows/wine) whose time zone is
+# Europe/Amsterdam:
+#   1. the portable test programs, through CTest;
+#   2. rte2kmz.exe end to end: the example and test routes become archives
+#      whose documents are byte for byte those of the Linux build, with the
+#      same status lines, warnings and exit statuses; Ctrl+C during a run
+#      leaves the earlier archive and no temporary file;
+#   3. the window program starts on the data folder the registry names,
+#      creates the library folders and shows its window (with
+#      --screenshot FILE a picture of it is saved).
+# The Linux build (build/bin/rte2kmz) must be there. Needs root: Wine takes
+# its time zone from the machine's /etc/localtime, which is replaced in a
+# mount namespace of this script's own (a TZ variable would reach the
+# Windows programs, whose C library reads it in a form of its own).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+screenshot=
+[[ ${1:-} == --screenshot ]] && screenshot=$(realpath -m "$2")
+
+if [[ ${ROUTE_CONVERSIE_IN_ZONE:-} != 1 ]]; then
+  bash scripts/build-windows.sh
+  [[ -x build/bin/rte2kmz ]] || { echo "test-windows: build/bin/rte2kmz is missing; build the Linux programs first" >&2; exit 1; }
+  if ! unshare --mount true 2>/dev/null; then
+    echo "test-windows: cannot make a mount namespace (unshare --mount needs root); the Windows tests cannot run" >&2
+    exit 1
+  fi
+  exec unshare --mount --propagation private env -u TZ ROUTE_CONVERSIE_IN_ZONE=1 bash "$0" "$@"
+fi
+
+mount --bind /usr/share/zoneinfo/Europe/Amsterdam /etc/localtime
+export WINEPREFIX=$root/build-windows/wine WINEDEBUG=-all
+[[ -d $WINEPREFIX ]] || wineboot -i >/dev/null 2>&1
+wineserver -k 2>/dev/null || true
+wineserver -p
+# Wine's own services start with the first program and would hold on to its
+# output; started here, they hold nothing the tests read.
+wineboot >/dev/null 2>&1
+trap 'wineserver -k 2>/dev/null || true' EXIT
+
+echo "== Windows: the portable tests under Wine"
+ctest --test-dir build-windows --output-on-failure --no-tests=error -j "$(nproc)"
+
+echo "== Windows: rte2kmz.exe against the Linux build"
+work=$(mktemp -d)
+trap 'wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
+rte2kmz_exe=$root/build-windows/bin/rte2kmz.exe
+failed=0
+fail() {
+  echo "test-windows: $*" >&2
+  failed=1
+}
+# Runs both builds on the same files in two folders; compares what they say and write.
+compare_runs() {
+  local label=$1
+  shift
+  mkdir -p "$work/$label/linux" "$work/$label/windows"
+  local linux_status=0 windows_status=0
+  (cd "$work/$label/linux" && TZ=Europe/Amsterdam "$root/build/bin/rte2kmz" "$@" >../linux.out 2>../linux.err) ||
+    linux_status=$?
+  (cd "$work/$label/windows" && wine "$rte2kmz_exe" "$@" >../windows.out 2>../windows.err) || windows_status=$?
+  [[ $linux_status == "$windows_status" ]] || fail "$label: exit status $windows_status, on Linux $linux_status"
+  cmp -s "$work/$label/linux.out" "$work/$label/windows.out" || fail "$label: other status lines: $(diff "$work/$label/linux.out" "$work/$label/windows.out")"
+  cmp -s "$work/$label/linux.err" "$work/$label/windows.err" || fail "$label: other warnings: $(diff "$work/$label/linux.err" "$work/$label/windows.err")"
+  local linux_files windows_files
+  linux_files=$(cd "$work/$label/linux" && ls -A)
+  windows_files=$(cd "$work/$label/windows" && ls -A)
+  [[ $linux_files == "$windows_files" ]] || fail "$label: other files: $windows_files; on Linux $linux_files"
+  local file
+  for file in "$work/$label/linux"/*.kmz; do
+    [[ -e $file ]] || continue
+    cmp -s <(unzip -p "$file") <(unzip -p "$work/$label/windows/${file##*/}") ||
+      fail "$label: the document in ${file##*/} differs"
+    unzip -tq "$work/$label/windows/${file##*/}" >/dev/null || fail "$label: ${file##*/} does not test whole"
+  done
+  for file in "$work/$label/linux"/*.kml "$work/$label/linux"/*.gpx; do
+    [[ -e $file ]] || continue
+    cmp -s "$file" "$work/$label/windows/${file##*/}" || fail "$label: ${file##*/} differs"
+  done
+}
+mkdir -p "$work/routes"
+cp examples/*.rte "$work/routes/"
+build/bin/bench_make_routes "$work/routes/Lang.rte" 20000
+printf 'geen route' >"$work/routes/Kapot.rte"
+head -c 300 examples/Biesbosch.rte >"$work/routes/Kort.rte"
+routes=("$work"/routes/*.rte "$work/routes/Ontbreekt.rte")
+compare_runs examples --target . "${routes[@]}"
+compare_runs kept --keep-kml --gpx --target . "${routes[@]}"
+compare_runs plan --plan "${routes[@]}"
+compare_runs usage --plan --gpx "${routes[0]}"
+
+echo "== Windows: Ctrl+C during a run"
+big=$work/Groot.rte
+"$root/build/bin/bench_make_routes" "$big" 1000000 >/dev/null
+mkdir -p "$work/interrupted"
+printf 'an earlier archive' >"$work/interrupted/Groot.kmz"
+(cd "$work/interrupted" && exec wine "$rte2kmz_exe" --keep-kml --target . "$big" >"$work/interrupted.out" 2>&1) &
+runner=$!
+for _ in $(seq 100); do
+  grep -q 'Route laden' "$work/interrupted.out" 2>/dev/null && break
+  sleep 0.1
+done
+# Wine turns SIGINT on a console program into Ctrl+C.
+pkill -INT -f 'rte2kmz.exe --keep-kml' || true
+wait "$runner" || true
+leftover=$(cd "$work/interrupted" && ls -A | grep -v '^Groot\.km[lz]$' || true)
+[[ -z $leftover ]] || fail "Ctrl+C left $leftover"
+[[ $(cat "$work/interrupted/Groot.kmz") == 'an earlier archive' ]] ||
+  unzip -tq "$work/interrupted/Groot.kmz" >/dev/null || fail "Ctrl+C left a damaged archive"
+
+echo "== Windows: the window program on the registry's data folder"
+data=$work/Nautiva
+mkdir -p "$data/maps/Nederland.zoom" "$data/almanak"
+wine reg add 'HKCU\Software\Ostrelon\Nautiva' /v DatabaseDir /t REG_SZ /d "Z:${data//\//\\}" /f >/dev/null
+export DISPLAY=:97
+Xvfb "$DISPLAY" -screen 0 1024x768x24 >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null; wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
+wine "$root/build-windows/bin/route-conversie.exe" >/dev/null 2>&1 &
+for _ in $(seq 300); do
+  [[ -d $data/routes/kml && -d $data/tracks/kml && -d $data/inserts ]] && break
+  sleep 0.1
+done
+[[ -d $data/routes/kml && -d $data/tracks/kml && -d $data/inserts ]] || fail "the window program made no library folders"
+sleep 5
+window=$(xwininfo -root -tree | awk '/"Nautiva Route Conversie"/ { print $1; exit }')
+[[ -n $window ]] || fail "the window program shows no window"
+if [[ -n $screenshot && -n $window ]]; then
+  import -window "$window" "$screenshot"
+  echo "Saved $screenshot"
+fi
+wine reg delete 'HKCU\Software\Ostrelon\Nautiva' /f >/dev/null
+
+((failed == 0)) || exit 1
+echo "Windows: all passed"
