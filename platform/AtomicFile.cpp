@@ -143,14 +143,17 @@ TAtomicFile::~TAtomicFile()
 bool TAtomicFile::TakeTemporaryName(int handle)
 {
     Q_ASSERT(handle < 0);
-    // Shared for deletion, so that it can be renamed while open.
+    // Shared for deletion, so that it can be renamed while open; asking no
+    // deletion itself, so that others can open it once it has its name. One
+    // that never takes a name must ask it, to go when it is closed.
     constexpr DWORD kShared = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    const DWORD access = GENERIC_READ | GENERIC_WRITE | WRITE_DAC | (fWillTakeName ? 0 : DELETE);
     const DWORD flags = FILE_ATTRIBUTE_NORMAL | (fWillTakeName ? 0 : FILE_FLAG_DELETE_ON_CLOSE);
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         ChooseLetters(fNativeTemporary);
         gTemporaryNames.Register(fNativeTemporary.c_str());
-        const HANDLE handle = CreateFileW(fNativeTemporary.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE | WRITE_DAC,
-                                          kShared, nullptr, CREATE_NEW, flags, nullptr);
+        const HANDLE handle =
+            CreateFileW(fNativeTemporary.c_str(), access, kShared, nullptr, CREATE_NEW, flags, nullptr);
         if (handle != INVALID_HANDLE_VALUE) {
             fHasTemporaryName = true;
             fHandle = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDWR | _O_BINARY);

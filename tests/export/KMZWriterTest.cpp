@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 
 namespace {
 
@@ -93,9 +94,16 @@ struct ReadBack {
 };
 
 // Both independent readers must accept the archive and find exactly one
-// entry with the expected content.
-ReadBack ReadWithIndependentReaders(const QString& archivePath, const QByteArray& expectedContent)
+// entry with the expected content. They are Linux programs: on Windows
+// there is nothing to read back with, and the same bytes are read back on
+// Linux.
+std::optional<ReadBack> ReadWithIndependentReaders(const QString& archivePath, const QByteArray& expectedContent)
 {
+#ifdef Q_OS_WIN
+    Q_UNUSED(archivePath);
+    Q_UNUSED(expectedContent);
+    return std::nullopt;
+#endif
     int exitCode = 0;
     const QByteArray json = Run(QStringLiteral("python3"), {QStringLiteral("-c"), QLatin1String(kPythonReader), archivePath}, &exitCode);
     EXPECT_EQ(exitCode, 0) << json.toStdString();
@@ -132,11 +140,12 @@ TEST(ZipWriter, WritesTheGoldenArchive)
     EXPECT_EQ(archive, Hex(kGoldenArchive));
 
     QTemporaryDir dir;
-    const ReadBack back = ReadWithIndependentReaders(SaveArchive(dir, archive), "<kml/>\r\n");
-    EXPECT_EQ(back.entry.value(u"name").toString(), QStringLiteral("Haven.kml"));
-    EXPECT_EQ(back.entry.value(u"dateTime").toArray(), (QJsonArray{2021, 3, 7, 14, 37, 58}));
-    EXPECT_EQ(back.entry.value(u"attributes").toInt(), 0x20);
-    EXPECT_EQ(back.entry.value(u"system").toInt(), 0); // MS-DOS
+    if (const auto back = ReadWithIndependentReaders(SaveArchive(dir, archive), "<kml/>\r\n")) {
+        EXPECT_EQ(back->entry.value(u"name").toString(), QStringLiteral("Haven.kml"));
+        EXPECT_EQ(back->entry.value(u"dateTime").toArray(), (QJsonArray{2021, 3, 7, 14, 37, 58}));
+        EXPECT_EQ(back->entry.value(u"attributes").toInt(), 0x20);
+        EXPECT_EQ(back->entry.value(u"system").toInt(), 0); // MS-DOS
+    }
 }
 
 struct EntryCase {
@@ -202,15 +211,16 @@ TEST(ZipWriter, LaysOutEveryArchiveTheSameWay)
         EXPECT_EQ(U32(archive, end + 16), central);
         EXPECT_EQ(U16(archive, end + 20), 0);
 
-        const ReadBack back = ReadWithIndependentReaders(SaveArchive(dir, archive), c.content);
-        EXPECT_EQ(back.entry.value(u"name").toString(), c.name);
-        EXPECT_EQ(back.entry.value(u"flags").toInt(), 0x0800);
-        EXPECT_EQ(back.entry.value(u"method").toInt(), 8);
-        EXPECT_EQ(back.entry.value(u"crc").toInteger(), U32(archive, 14));
-        EXPECT_EQ(back.entry.value(u"size").toInteger(), c.content.size());
-        EXPECT_EQ(back.entry.value(u"offset").toInt(), 0);
-        EXPECT_EQ(back.entry.value(u"extras").toInt(), 0);
-        EXPECT_EQ(archive.mid(30 + n, z), back.zlibDeflated) << "raw deflate, level 6, 32 KiB window";
+        if (const auto back = ReadWithIndependentReaders(SaveArchive(dir, archive), c.content)) {
+            EXPECT_EQ(back->entry.value(u"name").toString(), c.name);
+            EXPECT_EQ(back->entry.value(u"flags").toInt(), 0x0800);
+            EXPECT_EQ(back->entry.value(u"method").toInt(), 8);
+            EXPECT_EQ(back->entry.value(u"crc").toInteger(), U32(archive, 14));
+            EXPECT_EQ(back->entry.value(u"size").toInteger(), c.content.size());
+            EXPECT_EQ(back->entry.value(u"offset").toInt(), 0);
+            EXPECT_EQ(back->entry.value(u"extras").toInt(), 0);
+            EXPECT_EQ(archive.mid(30 + n, z), back->zlibDeflated) << "raw deflate, level 6, 32 KiB window";
+        }
     }
 }
 
@@ -389,9 +399,11 @@ TEST_F(KMZWriterTest, TheEntryNameHoldsNoSeparatorOrDriveOfAnySystem)
         {"Haven (2).kml", "Haven (2).kml"},
     };
     for (const auto& c : cases) {
+#ifndef Q_OS_WIN // where such a name is a path, not a file's name
         const QString source = MakeSource("<kml/>\r\n", QString::fromUtf8(c.document));
         const QByteArray packed = ReadFile(Convert(source));
         EXPECT_EQ(ReadSingleEntry(packed).Name, QByteArray(c.entry)) << c.document;
+#endif
 
         const QString archive = Path(QStringLiteral("Stepwise.kmz"));
         TKMZWriter zip(archive);
@@ -441,14 +453,14 @@ TEST_F(KMZWriterTest, AnArchiveThatCannotBeCreatedNamesItsPath)
     ASSERT_TRUE(QDir(fDir.path()).mkdir(QStringLiteral("Haven.kmz")));
     const struct {
         QString path;
-        const char* reason;
+        QString reason;
     } cases[] = {
-        {Path(QStringLiteral("missing/Haven.kmz")), "No such file or directory"},
-        {Path(QStringLiteral("plain/Haven.kmz")), "Not a directory"},
-        {Path(QStringLiteral("Haven.kmz")), "Is a directory"},
+        {Path(QStringLiteral("missing/Haven.kmz")), SystemText::MissingFolder()},
+        {Path(QStringLiteral("plain/Haven.kmz")), SystemText::FileInTheWay()},
+        {Path(QStringLiteral("Haven.kmz")), SystemText::FolderInTheWay()},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(ErrorOf([&] { TKMZWriter zip(c.path); }), ErrorText::CannotCreateFile(c.path, QLatin1String(c.reason)));
+        EXPECT_EQ(ErrorOf([&] { TKMZWriter zip(c.path); }), ErrorText::CannotCreateFile(c.path, c.reason));
     EXPECT_EQ(FolderEntries(fDir.path()), (QStringList{QStringLiteral("Haven.kmz"), QStringLiteral("plain")}));
 }
 
@@ -473,7 +485,7 @@ TEST_F(KMZWriterTest, AFailedArchiveLeavesTheOldOneIntact)
              TKMZWriter zip(archive);
              zip.AddFile(missing, {}, TZipMethod::Deflate);
          },
-         ErrorText::CannotOpenFile(missing, QStringLiteral("No such file or directory"))},
+         ErrorText::CannotOpenFile(missing, SystemText::MissingFile())},
         {"release after a failed add",
          [&] {
              TKMZWriter zip(archive);
@@ -484,7 +496,7 @@ TEST_F(KMZWriterTest, AFailedArchiveLeavesTheOldOneIntact)
                  throw;
              }
          },
-         ErrorText::CannotOpenFile(Path(QStringLiteral("Map")), QStringLiteral("file to open is a directory"))},
+         ErrorText::CannotOpenFile(Path(QStringLiteral("Map")), SystemText::FolderOpenedForReading())},
         {"disk full",
          [&] {
              const RefusedWriteScope refused(archive);

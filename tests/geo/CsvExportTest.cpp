@@ -109,7 +109,7 @@ TEST_F(LayerCsv, AFailedExportRaisesAndKeepsTheOldFile)
 {
     const QString missing = Path(QStringLiteral("missing/punten.csv"));
     EXPECT_EQ(ErrorOf([&] { TGeoList().ExportAsCSV(missing); }),
-              ErrorText::CannotCreateFile(missing, QStringLiteral("No such file or directory")));
+              ErrorText::CannotCreateFile(missing, SystemText::MissingFolder()));
 
     TGeoList layer;
     for (int i = 0; i < 100; ++i)

@@ -6,10 +6,38 @@
 
 #include <gtest/gtest.h>
 
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#endif
+
 namespace {
 
 using P = QFileDevice::Permission;
 
+#ifdef Q_OS_WIN
+// On Windows the attributes are the file's own.
+TEST(WindowsFileAttributes, AreTheFilesOwn)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("Haven.kml"));
+    QFile(file).open(QIODevice::WriteOnly);
+    EXPECT_EQ(WindowsFileAttributes(file), 0x20u); // as freshly written
+    const std::wstring native = QDir::toNativeSeparators(file).toStdWString();
+    ASSERT_TRUE(
+        SetFileAttributesW(native.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+    EXPECT_EQ(WindowsFileAttributes(file), 0x23u);
+    QFile opened(file);
+    ASSERT_TRUE(opened.open(QIODevice::ReadOnly));
+    EXPECT_EQ(WindowsFileAttributes(opened), 0x23u);
+    opened.close();
+    ASSERT_TRUE(SetFileAttributesW(native.c_str(), FILE_ATTRIBUTE_NORMAL));
+
+    const QString folder = dir.filePath(QStringLiteral("routes"));
+    ASSERT_TRUE(QDir().mkdir(folder));
+    EXPECT_EQ(WindowsFileAttributes(folder), 0x10u);
+    EXPECT_EQ(WindowsFileAttributes(dir.filePath(QStringLiteral("missing"))), 0u);
+}
+#else
 TEST(WindowsFileAttributes, ArchiveOrDirectoryReadOnlyWhenNobodyMayWrite)
 {
     QTemporaryDir dir;
@@ -41,5 +69,6 @@ TEST(WindowsFileAttributes, ArchiveOrDirectoryReadOnlyWhenNobodyMayWrite)
 
     EXPECT_EQ(WindowsFileAttributes(dir.filePath(QStringLiteral("missing.kml"))), 0u);
 }
+#endif
 
 } // namespace

@@ -37,7 +37,7 @@ public:
     static QString Reason()
     {
 #ifdef _WIN32
-        return qt_error_string(ERROR_SHARING_VIOLATION);
+        return qt_error_string(ERROR_ACCESS_DENIED);
 #else
         return QStringLiteral("File too large");
 #endif

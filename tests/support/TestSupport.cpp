@@ -9,7 +9,12 @@
 
 #include <gtest/gtest.h>
 
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#endif
+
 #include <algorithm>
+#include <cerrno>
 #include <ctime>
 #include <ostream>
 #include <utility>
@@ -64,6 +69,21 @@ QString TempFolder::WriteFile(const QString& name, const QByteArray& bytes) cons
     ::WriteFile(path, bytes);
     return path;
 }
+
+#ifdef Q_OS_WIN
+QString SystemText::MissingFolder() { return qt_error_string(ERROR_PATH_NOT_FOUND); }
+QString SystemText::FileInTheWay() { return qt_error_string(ERROR_PATH_NOT_FOUND); }
+QString SystemText::FolderInTheWay() { return qt_error_string(ERROR_ACCESS_DENIED); }
+QString SystemText::MissingFile() { return qt_error_string(ERROR_FILE_NOT_FOUND); }
+QString SystemText::FolderOpenedForReading() { return qt_error_string(ERROR_ACCESS_DENIED); }
+#else
+QString SystemText::MissingFolder() { return qt_error_string(ENOENT); }
+QString SystemText::FileInTheWay() { return qt_error_string(ENOTDIR); }
+QString SystemText::FolderInTheWay() { return qt_error_string(EISDIR); }
+QString SystemText::MissingFile() { return qt_error_string(ENOENT); }
+// Qt's own words: the system opens a folder for reading.
+QString SystemText::FolderOpenedForReading() { return QStringLiteral("file to open is a directory"); }
+#endif
 
 QStringList FolderEntries(const QString& folder)
 {

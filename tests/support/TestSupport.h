@@ -52,6 +52,18 @@ protected:
     QTemporaryDir fDir;
 };
 
+// The system's own words for the failures the tests make, as messages carry
+// them: a folder on the way that is missing, a file where a folder should be
+// on the way, a folder where the file should be, and, for a file opened to
+// be read, one that is missing or a folder.
+namespace SystemText {
+QString MissingFolder();
+QString FileInTheWay();
+QString FolderInTheWay();
+QString MissingFile();
+QString FolderOpenedForReading();
+} // namespace SystemText
+
 // Every entry of a folder, hidden ones too, by name.
 QStringList FolderEntries(const QString& folder);
 

@@ -51,15 +51,15 @@ TEST(SaveTextFileUtf8Crlf, ReportsTheAskedPathWhenItCannotBeCreated)
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("Haven.kml")));
     const struct {
         QString path;
-        const char* reason;
+        QString reason;
     } cases[] = {
-        {dir.filePath(QStringLiteral("missing/Haven.kml")), "No such file or directory"},
-        {dir.filePath(QStringLiteral("plain/Haven.kml")), "Not a directory"},
-        {dir.filePath(QStringLiteral("Haven.kml")), "Is a directory"},
+        {dir.filePath(QStringLiteral("missing/Haven.kml")), SystemText::MissingFolder()},
+        {dir.filePath(QStringLiteral("plain/Haven.kml")), SystemText::FileInTheWay()},
+        {dir.filePath(QStringLiteral("Haven.kml")), SystemText::FolderInTheWay()},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(ErrorOf([&] { SaveTextFileUtf8Crlf(c.path, QStringLiteral("tekst")); }),
-                  ErrorText::CannotCreateFile(c.path, QLatin1String(c.reason)));
+                  ErrorText::CannotCreateFile(c.path, c.reason));
     }
     EXPECT_EQ(ReadFile(dir.filePath(QStringLiteral("plain"))), QByteArray("old"));
     EXPECT_EQ(FolderEntries(dir.path()), (QStringList{QStringLiteral("Haven.kml"), QStringLiteral("plain")}));
