@@ -60,7 +60,9 @@ private:
     bool fHasTemporaryName = false;
     int fHandle = -1;      // a file descriptor (on Windows the C library's)
     unsigned fMode = 0666; // before the umask
-    bool fWillTakeName = true;
+#ifdef Q_OS_WIN
+    bool fWillTakeName = true; // else it goes when closed
+#endif
 };
 
 // From now on SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGALRM, SIGUSR1 and SIGUSR2
