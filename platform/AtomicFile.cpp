@@ -108,7 +108,9 @@ BOOL WINAPI RemoveTemporaryNamesAndEnd(DWORD)
 {
     // A file still open goes when its handle closes, as the program ends.
     gTemporaryNames.RemoveAll([](const wchar_t* name) { DeleteFileW(name); });
-    return FALSE; // the next handler, at last the system's, ends the program
+    // The status Windows gives a program that Ctrl+C ends; said here, since
+    // not every system's own handler says it (Wine's ends with 0).
+    ExitProcess(STATUS_CONTROL_C_EXIT);
 }
 
 std::wstring NativePath(const QString& path) { return QDir::toNativeSeparators(path).toStdWString(); }

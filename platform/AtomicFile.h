@@ -70,6 +70,6 @@ private:
 // ends as the signal would end it; one that was ignored when the program
 // started stays ignored. SIGPIPE and SIGXFSZ are ignored, so that a closed
 // pipe or a file-size limit fails the write that meets it. On Windows Ctrl+C,
-// Ctrl+Break and closing the console do the same, unless the program was
-// started with Ctrl+C ignored.
+// Ctrl+Break and closing the console do the same, ending the program with
+// STATUS_CONTROL_C_EXIT, unless it was started with Ctrl+C ignored.
 void CleanUpOnSignals();

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Set-up, build and the whole test suite; the example routes converted under
 # valgrind; then the suite again built with the address and undefined-behaviour
-# sanitizers (build-asan/), and every fuzz target for a fixed number of runs
-# from a fixed seed (build-fuzz/, scripts/fuzz.sh --check).
+# sanitizers (build-asan/), every fuzz target for a fixed number of runs
+# from a fixed seed (build-fuzz/, scripts/fuzz.sh --check), and the Windows
+# programs cross-built and tested under Wine (build-windows/,
+# scripts/test-windows.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -22,3 +24,5 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure --no-tests=error -j "$(nproc)"
 
 bash scripts/fuzz.sh --check
+
+bash scripts/test-windows.sh
