@@ -32,6 +32,23 @@ bool TReadOnlyFile::seek(qint64 pos)
     return true;
 }
 
+void TReadOnlyFile::close()
+{
+    if (isOpen())
+        QIODevice::close();
+    if (fHandle != -1)
+        CloseSystemHandle();
+    fHandle = -1;
+}
+
+void TReadOnlyFile::Take(qintptr handle, qint64 size)
+{
+    fHandle = handle;
+    fSize = size;
+    fOffset = 0;
+    QIODevice::open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+}
+
 qint64 TReadOnlyFile::readData(char* data, qint64 maxSize)
 {
     const qint64 count = ReadAt(data, maxSize);
@@ -73,21 +90,11 @@ bool TReadOnlyFile::Open(const QString& fileName)
         CloseHandle(handle);
         return false;
     }
-    fHandle = reinterpret_cast<qintptr>(handle);
-    fSize = size.QuadPart;
-    fOffset = 0;
-    QIODevice::open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    Take(reinterpret_cast<qintptr>(handle), size.QuadPart);
     return true;
 }
 
-void TReadOnlyFile::close()
-{
-    if (isOpen())
-        QIODevice::close();
-    if (fHandle != -1)
-        CloseHandle(Native(fHandle));
-    fHandle = -1;
-}
+void TReadOnlyFile::CloseSystemHandle() { CloseHandle(Native(fHandle)); }
 
 qint64 TReadOnlyFile::ReadAt(char* data, qint64 maxSize)
 {
@@ -142,21 +149,11 @@ bool TReadOnlyFile::Open(const QString& fileName)
         ::close(fd);
         return false;
     }
-    fHandle = fd;
-    fSize = status.st_size;
-    fOffset = 0;
-    QIODevice::open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    Take(fd, status.st_size);
     return true;
 }
 
-void TReadOnlyFile::close()
-{
-    if (isOpen())
-        QIODevice::close();
-    if (fHandle >= 0)
-        ::close(static_cast<int>(fHandle));
-    fHandle = -1;
-}
+void TReadOnlyFile::CloseSystemHandle() { ::close(static_cast<int>(fHandle)); }
 
 qint64 TReadOnlyFile::ReadAt(char* data, qint64 maxSize)
 {

@@ -30,6 +30,9 @@ protected:
     qint64 writeData(const char*, qint64) override { return -1; }
 
 private:
+    // Reads the open regular file `handle` of `size` bytes from its start.
+    void Take(qintptr handle, qint64 size);
+    void CloseSystemHandle();
     // What the system read at fOffset: a count, or -1 with errno or the
     // last error set.
     qint64 ReadAt(char* data, qint64 maxSize);
