@@ -50,8 +50,11 @@ QString WriteText(std::FILE* stream, const QString& text)
     std::fflush(stream);
     for (qsizetype done = 0; done < text.size();) {
         DWORD written = 0;
-        const auto piece = static_cast<DWORD>(std::min<qsizetype>(text.size() - done, 8192));
-        if (!WriteConsoleW(handle, text.utf16() + done, piece, &written, nullptr) || written == 0)
+        qsizetype piece = std::min<qsizetype>(text.size() - done, 8192);
+        // A character made of two units is written whole.
+        if (piece < text.size() - done && text.at(done + piece - 1).isHighSurrogate())
+            --piece;
+        if (!WriteConsoleW(handle, text.utf16() + done, static_cast<DWORD>(piece), &written, nullptr) || written == 0)
             return qt_error_string();
         done += written;
     }
