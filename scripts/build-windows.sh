@@ -17,16 +17,7 @@ root=$PWD
 
 packages=(g++-mingw-w64-x86-64-posix cmake ninja-build qt6-base-dev qt6-base-dev-tools zstd wine wine64
   libgtest-dev xvfb xauth x11-utils imagemagick unzip)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if ((${#missing[@]})); then
-  echo "Installing: ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -q
-  apt-get install -y -q --no-install-recommends "${missing[@]}"
-fi
+bash scripts/install-missing.sh "${packages[@]}"
 
 name=qt6.4.2-mingw64-static
 cache=${ROUTE_CONVERSIE_QT_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/route-conversie}
