@@ -2,27 +2,35 @@
 
 #include "app/TDirListBox.h"
 #include "app/TStatusLabel.h"
+#include "util/uFileUtils.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCompleter>
 #include <QCoreApplication>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QDropEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFrame>
+#include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QStyle>
 #include <QThread>
+#include <QTreeView>
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <utility>
 
 TMainForm* MainForm = nullptr;
@@ -68,6 +76,27 @@ QStringList TakeDrag(QDropEvent& event, bool running)
     return files;
 }
 
+// A name typed without extension gets the dialog's "RTE", which a file
+// system that minds letter case does not find beside "Amstel.rte": the one
+// file whose name differs from it only in the extension's letter case is
+// taken instead.
+QString WithExtensionAsFound(const QString& path)
+{
+    const QFileInfo typed(path);
+    const QString name = typed.fileName();
+    const QString extension = ExtractFileExt(name);
+    if (extension.isEmpty() || typed.exists())
+        return path;
+    const QString stem = name.chopped(extension.size());
+    QStringList found;
+    for (const QString& entry : typed.dir().entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        if (entry.size() == name.size() && entry.startsWith(stem)
+            && QStringView(entry).mid(stem.size()).compare(extension, Qt::CaseInsensitive) == 0)
+            found << entry;
+    }
+    return found.size() == 1 ? typed.dir().filePath(found.front()) : path;
+}
+
 } // namespace
 
 // What the run sees of the window: it reads the controls anew on every call,
@@ -76,7 +105,7 @@ class TMainForm::THost : public TConversionHost {
 public:
     explicit THost(const TMainForm& form) : fForm(form) {}
 
-    QString TargetFolder() const override { return fForm.DirListBox->Directory(); }
+    QString TargetFolder() const override { return QDir::toNativeSeparators(fForm.DirListBox->Directory()); }
     bool DeleteTempFiles() const override { return fForm.cbDeleteTempFiles->isChecked(); }
     bool MakeGpx() const override { return fForm.cbMakeGpx->isChecked(); }
     void ShowStatus(const QString& text) override
@@ -84,10 +113,9 @@ public:
         fForm.lblStatus->setText(text);
         QCoreApplication::processEvents();
     }
+    // Every file that did not become an archive whole, in run order.
     void Warn(const QString& text) override { Warnings << text; }
-    // The window passes such files over without a word; the closing text's
-    // total counts them.
-    void PassedOver(const QString&, TPassOver) override {}
+    void PassedOver(const TPassedOver& passedOver) override { Warnings << PassedOverWarning(passedOver); }
     void Pause(int milliseconds) override { QThread::msleep(milliseconds); }
 
     QStringList Warnings;
@@ -205,6 +233,18 @@ TMainForm::TMainForm(const QString& routesFolder, QWidget* parent)
         if (auto* fileView = OpenDialog->findChild<QAbstractItemView*>(view))
             fileView->setSelectionMode(QAbstractItemView::ExtendedSelection);
     OpenDialog->setSizeGripEnabled(true);
+    // The details' columns fit what they show, however wide the font, and
+    // the name takes the width left, so no column is cut or out of sight.
+    if (auto* details = OpenDialog->findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        QHeaderView* header = details->header();
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+        for (int column = 1; column < header->count(); ++column)
+            header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    }
+    const QFontMetrics dialogMetrics = OpenDialog->fontMetrics();
+    OpenDialog->resize(std::max(OpenDialog->width(), dialogMetrics.averageCharWidth() * 110),
+                       std::max(OpenDialog->height(), dialogMetrics.lineSpacing() * 28));
     // The completion list of a typed name is a window of its own, which
     // Enter leaves up over the main window when it closes the dialog.
     connect(OpenDialog, &QDialog::finished, this, [this] {
@@ -304,7 +344,10 @@ QStringList TMainForm::ShowOpenDialog()
 {
     if (OpenDialog->exec() != QDialog::Accepted)
         return {};
-    return OpenDialog->selectedFiles();
+    QStringList files = OpenDialog->selectedFiles();
+    for (QString& file : files)
+        file = WithExtensionAsFound(file);
+    return files;
 }
 
 void TMainForm::ShowErrorBox(const QString& message)
@@ -314,15 +357,43 @@ void TMainForm::ShowErrorBox(const QString& message)
     box.exec();
 }
 
+// A warning box whose list scrolls: a library can leave more files out
+// than a screen holds lines.
 void TMainForm::ShowWarningBox(const QStringList& warnings)
 {
-    QMessageBox box(QMessageBox::Warning, Title(), WarningsText(warnings), QMessageBox::Ok, this);
-    box.setTextFormat(Qt::PlainText);
+    QDialog box(this);
+    box.setObjectName(QStringLiteral("WarningBox"));
+    box.setWindowTitle(Title());
+    auto* icon = new QLabel(&box);
+    const int iconSize = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, &box);
+    icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning, nullptr, &box).pixmap(iconSize));
+    auto* heading = new QLabel(WarningsHeading(), &box);
+    auto* list = new QPlainTextEdit(WarningsList(warnings), &box);
+    list->setObjectName(QStringLiteral("WarningList"));
+    list->setReadOnly(true);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &box);
+    connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(icon, 0, Qt::AlignTop);
+    top->addWidget(heading, 1);
+    auto* layout = new QVBoxLayout(&box);
+    layout->addLayout(top);
+    layout->addWidget(list, 1);
+    layout->addWidget(buttons);
+    const QFontMetrics metrics = list->fontMetrics();
+    box.resize(metrics.averageCharWidth() * 80, metrics.lineSpacing() * 16);
     box.exec();
 }
 
-QString TMainForm::WarningsText(const QStringList& warnings)
+QString TMainForm::WarningsHeading()
 {
-    return QStringLiteral("De conversie gaf deze waarschuwingen:\n\n")
-           + warnings.join(u'\n');
+    return QStringLiteral("De conversie gaf deze waarschuwingen:");
+}
+
+QString TMainForm::WarningsList(const QStringList& warnings)
+{
+    // An empty line between two entries, so that a long path that wraps
+    // cannot run into the next.
+    return warnings.join(QStringLiteral("\n\n"));
 }

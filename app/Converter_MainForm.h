@@ -32,8 +32,9 @@ public:
 
     // Window caption and title of the program's message boxes.
     static QString Title();
-    // The text of the message box that lists a run's warnings.
-    static QString WarningsText(const QStringList& warnings);
+    // The warning box's heading, and its list of a run's warnings.
+    static QString WarningsHeading();
+    static QString WarningsList(const QStringList& warnings);
 
     // Chooses the files of a run, an empty list when the user cancels; the
     // file dialog by default.

@@ -17,11 +17,15 @@
 
 namespace {
 
-const char kUsage[] = "Usage: rte2kmz [--keep-kml] [--gpx] [--target DIR] FILE...\n"
-                       "       rte2kmz --plan FILE...\n";
+const char kUsage[] = "Usage: rte2kmz [--keep-kml] [--gpx] [--target DIR] PATH...\n"
+                       "       rte2kmz --plan PATH...\n";
 
 const char kHelp[] =
     "Converts route files (.rte) into KMZ archives, one per route with waypoints.\n"
+    "Each PATH is a route file or a folder. A folder stands for every .rte file\n"
+    "under it, at any depth, in the order of their paths; each archive goes to the\n"
+    "same folder below the target, made when needed. Links to folders inside are\n"
+    "not entered; other files inside are left alone.\n"
     "\n"
     "  --target DIR  write the archives into DIR (default: the current folder)\n"
     "  --keep-kml    keep the .kml document beside each archive\n"
@@ -33,18 +37,19 @@ const char kHelp[] =
     "\n"
     "A named file that does not exist, is not a regular file, has another\n"
     "extension than .rte, is no route file or whose name is not valid in this\n"
-    "locale is passed over with a line on standard error. A damaged route file is\n"
+    "locale is passed over with a line on standard error, as is a .rte file found\n"
+    "in a folder that is no route file and a folder that cannot be read. A damaged route file is\n"
     "converted as far as it can be read, with a warning on standard error that\n"
     "gives the waypoints kept and the waypoints claimed. A waypoint without a valid\n"
     "position is left out of the .gpx file, with a warning on standard error.\n"
     "Control characters in a status line are shown as <U+XXXX>.\n"
     "\n"
     "Exit status:\n"
-    "  0  every named file was converted, or was a route without waypoints\n"
+    "  0  every route file was converted, or was a route without waypoints\n"
     "  1  an error ended the run: the target folder, a file that could not be\n"
     "     written, memory that ran out, output that could not be written\n"
     "  2  a usage error\n"
-    "  3  the run reached its end, but named files were passed over\n";
+    "  3  the run reached its end, but files or folders were passed over\n";
 
 constexpr int kPassedOver = 3;
 
@@ -60,9 +65,11 @@ void PrintOrFail(std::FILE* stream, const QString& text)
     }
 }
 
-QString PassOverText(TPassOver reason)
+// Empty for what is no failure: a route without waypoints, a folder without
+// route files.
+QString PassOverText(const TPassedOver& passedOver)
 {
-    switch (reason) {
+    switch (passedOver.reason) {
     case TPassOver::poMissing:
         return QStringLiteral("it does not exist");
     case TPassOver::poOtherExtension:
@@ -73,6 +80,11 @@ QString PassOverText(TPassOver reason)
         return QStringLiteral("it is no route file");
     case TPassOver::poInvalidName:
         return QStringLiteral("its name is not valid in this locale; rename it");
+    case TPassOver::poUnreadableFolder:
+        return QStringLiteral("it cannot be read (%1)").arg(passedOver.systemReason);
+    case TPassOver::poEmptyFolder:
+    case TPassOver::poEmptyRoute:
+        return {};
     }
     return {};
 }
@@ -89,10 +101,13 @@ public:
     bool MakeGpx() const override { return fMakeGpx; }
     void ShowStatus(const QString& text) override { PrintOrFail(stdout, text + u'\n'); }
     void Warn(const QString& text) override { PrintOrFail(stderr, text + u'\n'); }
-    void PassedOver(const QString& path, TPassOver reason) override
+    void PassedOver(const TPassedOver& passedOver) override
     {
-        PrintOrFail(stderr,
-                    QStringLiteral("rte2kmz: passed over \"%1\": %2\n").arg(VisibleText(path), PassOverText(reason)));
+        const QString reason = PassOverText(passedOver);
+        if (reason.isEmpty())
+            return;
+        PrintOrFail(stderr, QStringLiteral("rte2kmz: passed over \"%1\": %2\n")
+                                .arg(VisibleText(passedOver.path), VisibleText(reason)));
         ++PassedOverCount;
     }
     void Pause(int) override {} // nobody watches a status line go by here
@@ -134,7 +149,7 @@ int Main(int argc, char* argv[])
     QCoreApplication::setApplicationVersion(QStringLiteral(ROUTE_CONVERSIE_VERSION));
 
     Options options;
-    const QList<TArgument> args = ProgramArguments(argc, argv);
+    const QList<TSystemName> args = ProgramArguments(argc, argv);
     bool onlyFiles = false;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& arg = args[i].text;
@@ -153,7 +168,7 @@ int Main(int argc, char* argv[])
         } else if (arg == u"--gpx") {
             options.makeGpx = true;
         } else if (arg == u"--target" || arg.startsWith(u"--target=")) {
-            TArgument dir;
+            TSystemName dir;
             if (arg == u"--target") {
                 if (++i == args.size())
                     return UsageError(QStringLiteral("--target needs a folder"));
@@ -165,7 +180,7 @@ int Main(int argc, char* argv[])
                 return UsageError(QStringLiteral("--target needs a folder"));
             if (!dir.valid) {
                 Print(stderr, QStringLiteral("rte2kmz: the target folder \"%1\": %2\n")
-                                  .arg(VisibleText(dir.text), PassOverText(TPassOver::poInvalidName)));
+                                  .arg(VisibleText(dir.text), PassOverText({dir.text, TPassOver::poInvalidName, {}})));
                 return 1;
             }
             options.target = dir.text;
@@ -174,7 +189,7 @@ int Main(int argc, char* argv[])
         }
     }
     if (options.files.isEmpty())
-        return UsageError(QStringLiteral("no route files given"));
+        return UsageError(QStringLiteral("no route files or folders given"));
     if (options.plan && (options.keepKml || options.makeGpx || options.target))
         return UsageError(QStringLiteral("--plan writes no files: it takes no --keep-kml, --gpx or --target"));
 

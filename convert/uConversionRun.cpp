@@ -5,12 +5,14 @@
 #include "geo/uRouteLibrary.h"
 #include "platform/Error.h"
 #include "platform/FileIdentity.h"
+#include "platform/FolderAccess.h"
+#include "platform/PathSyntax.h"
 #include "util/uFileUtils.h"
 #include "util/uSafeFile.h"
 #include "util/uSharedSettings.h"
 #include "util/uVisibleText.h"
 
-#include <QFileInfo>
+#include <QDir>
 
 #include <exception>
 #include <map>
@@ -19,26 +21,42 @@
 
 namespace {
 
-// The route file's extension is compared in ASCII upper case: other letters
-// never appear in ".rte", and a locale's case rules must not decide it.
-QString AsciiUpper(const QString& text)
-{
-    QString upper = text;
-    for (QChar& c : upper) {
-        if (c >= u'a' && c <= u'z')
-            c = QChar(c.unicode() - (u'a' - u'A'));
+// The folder a route's outputs go to, made, with those between it and the
+// target, where missing. Unless the route is kept, the folders it made go
+// again when it ends, those that stayed empty.
+class TOutputFolder {
+public:
+    TOutputFolder(const QString& target, const QString& subFolder) : fPath(target)
+    {
+        try {
+            for (const QString& folder : subFolder.split(PathDelimiter(), Qt::SkipEmptyParts)) {
+                fPath = PathInFolder(fPath, folder);
+                if (MakeFolder(fPath))
+                    fMade.append(fPath);
+            }
+        } catch (...) {
+            RemoveMade();
+            throw;
+        }
     }
-    return upper;
-}
+    ~TOutputFolder() { RemoveMade(); }
+    TOutputFolder(const TOutputFolder&) = delete;
+    TOutputFolder& operator=(const TOutputFolder&) = delete;
 
-// The file's path in the folder as the folder was given; "." (or nothing)
-// is the current folder, which a bare name names as well.
-QString InFolder(const QString& folder, const QString& fileName)
-{
-    if (folder.isEmpty() || folder == u".")
-        return fileName;
-    return folder.endsWith(u'/') ? folder + fileName : folder + u'/' + fileName;
-}
+    const QString& Path() const { return fPath; }
+    void Keep() { fMade.clear(); }
+
+private:
+    void RemoveMade() noexcept
+    {
+        // Removing refuses a folder that holds anything.
+        for (auto folder = fMade.crbegin(); folder != fMade.crend(); ++folder)
+            QDir().rmdir(*folder);
+    }
+
+    QString fPath;
+    QStringList fMade;
+};
 
 bool Load(TRoute& route, const QString& path)
 {
@@ -65,31 +83,11 @@ int ExportGpx(const TRoute& route, const QString& gpxPath)
 
 } // namespace
 
-TChosenFiles ChosenFiles(const QStringList& paths)
-{
-    TChosenFiles files;
-    files.reserve(paths.size());
-    for (const QString& path : paths)
-        files.append({path});
-    return files;
-}
-
-std::optional<TPassOver> PassOverReason(const TChosenFile& file)
-{
-    if (!file.nameValid)
-        return TPassOver::poInvalidName;
-    if (!FileExists(file.path))
-        return QFileInfo::exists(file.path) ? TPassOver::poNotAFile : TPassOver::poMissing;
-    if (AsciiUpper(ExtractFileExt(file.path)) != u".RTE")
-        return TPassOver::poOtherExtension;
-    return std::nullopt;
-}
-
 bool LoadChosenRoute(TRoute& route, const QString& path, TRouteFileHost& host)
 {
     const bool loaded = Load(route, path);
     if (!loaded)
-        host.PassedOver(path, TPassOver::poNoRoute);
+        host.PassedOver({path, TPassOver::poNoRoute, {}});
     if (const auto& damage = route.LoadDamage())
         host.Warn(DamageWarning(path, route.Count(), damage->ClaimedCount));
     return loaded;
@@ -104,17 +102,17 @@ int ConvertRoutes(const TChosenFiles& files, TConversionHost& host)
     // them, with the route file each came from. Not a QHash: its insertion
     // cannot report memory that runs out.
     std::map<TFileIdentity, QString> archivesMade;
-    for (const TChosenFile& chosen : files) {
-        const QString& fImportFilename = chosen.path;
-        if (const auto reason = PassOverReason(chosen)) {
-            host.PassedOver(fImportFilename, *reason);
-            continue;
-        }
-        const QString targetFolder = host.TargetFolder();
+    TRouteFiles routeFiles(files, host);
+    while (const auto routeFile = routeFiles.Next()) {
+        const QString& fImportFilename = routeFile->path;
+        TOutputFolder outputFolder(host.TargetFolder(), routeFile->targetSubFolder);
         const QString importName = ExtractFileName(fImportFilename);
-        const QString fExportFilename = InFolder(targetFolder, ChangeFileExt(importName, QStringLiteral(".kmz")));
-        const QString fTempFilename = InFolder(targetFolder, ChangeFileExt(importName, QStringLiteral(".kml")));
-        const QString gpxFilename = InFolder(targetFolder, ChangeFileExt(importName, QStringLiteral(".gpx")));
+        const auto output = [&](const char* ext) {
+            return PathInFolder(outputFolder.Path(), ChangeFileExt(importName, QString::fromLatin1(ext)));
+        };
+        const QString fExportFilename = output(".kmz");
+        const QString fTempFilename = output(".kml");
+        const QString gpxFilename = output(".gpx");
 
         TRoute aRoute(fImportFilename);
         host.ShowStatus(QStringLiteral("Route laden: ") + VisibleText(importName));
@@ -122,8 +120,10 @@ int ConvertRoutes(const TChosenFiles& files, TConversionHost& host)
         // once the route proves worth converting.
         TRouteExport routeExport(aRoute, fTempFilename, fExportFilename, !host.DeleteTempFiles());
         aRoute.setOnPointLoaded([&routeExport](const TGeoPoint& point) { routeExport.PointLoaded(point); });
-        LoadChosenRoute(aRoute, fImportFilename, host);
+        const bool loaded = LoadChosenRoute(aRoute, fImportFilename, host);
         if (aRoute.Count() == 0) {
+            if (loaded)
+                host.PassedOver({fImportFilename, TPassOver::poEmptyRoute, {}});
             host.ShowStatus(QStringLiteral("Route ") + VisibleText(aRoute.Caption())
                             + QStringLiteral(" leeg en overgeslagen."));
             host.Pause(50);
@@ -136,6 +136,7 @@ int ConvertRoutes(const TChosenFiles& files, TConversionHost& host)
             }
         }
         routeExport.Finish();
+        outputFolder.Keep();
         if (host.MakeGpx()) {
             if (const int leftOut = ExportGpx(aRoute, gpxFilename))
                 host.Warn(GpxLeftOutWarning(fImportFilename, leftOut));
@@ -146,7 +147,7 @@ int ConvertRoutes(const TChosenFiles& files, TConversionHost& host)
         host.Pause(10);
         ++dn;
     }
-    host.ShowStatus(QStringLiteral("Klaar. Routes [%1/%2] geëxporteerd.").arg(dn).arg(files.size()));
+    host.ShowStatus(QStringLiteral("Klaar. Routes [%1/%2] geëxporteerd.").arg(dn).arg(routeFiles.Count()));
     return dn;
 }
 
@@ -164,6 +165,30 @@ QString GpxLeftOutWarning(const QString& path, int leftOut)
     if (leftOut == 1)
         return route + QStringLiteral("1 waypoint zonder geldige positie is niet in het GPX bestand opgenomen.");
     return route + QStringLiteral("%1 waypoints zonder geldige positie zijn niet in het GPX bestand opgenomen.").arg(leftOut);
+}
+
+QString PassedOverWarning(const TPassedOver& passedOver)
+{
+    const QString path = VisibleText(passedOver.path);
+    switch (passedOver.reason) {
+    case TPassOver::poMissing:
+        return QStringLiteral("Bestand \"%1\" bestaat niet.").arg(path);
+    case TPassOver::poOtherExtension:
+        return QStringLiteral("Bestand \"%1\" is geen .rte bestand en is overgeslagen.").arg(path);
+    case TPassOver::poNotAFile:
+        return QStringLiteral("\"%1\" is geen gewoon bestand en is overgeslagen.").arg(path);
+    case TPassOver::poNoRoute:
+        return QStringLiteral("Bestand \"%1\" is geen routebestand en is overgeslagen.").arg(path);
+    case TPassOver::poInvalidName:
+        return QStringLiteral("De naam \"%1\" is op dit systeem niet geldig; geef het een andere naam.").arg(path);
+    case TPassOver::poUnreadableFolder:
+        return QStringLiteral("Map \"%1\" kan niet gelezen worden (%2).").arg(path, VisibleText(passedOver.systemReason));
+    case TPassOver::poEmptyFolder:
+        return QStringLiteral("Map \"%1\" bevat geen routebestanden.").arg(path);
+    case TPassOver::poEmptyRoute:
+        return QStringLiteral("Route \"%1\" heeft geen waypoints en is overgeslagen.").arg(path);
+    }
+    return path;
 }
 
 QString ReplacedArchiveWarning(const QString& archive, const QString& earlier, const QString& later)

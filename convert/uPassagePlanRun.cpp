@@ -17,12 +17,9 @@ constexpr qsizetype kPiece = 1 << 15;
 void PrintPassagePlans(const TChosenFiles& files, TRouteFileHost& host, const std::function<void(const QString&)>& write)
 {
     bool first = true;
-    for (const TChosenFile& file : files) {
-        const QString& path = file.path;
-        if (const auto reason = PassOverReason(file)) {
-            host.PassedOver(path, *reason);
-            continue;
-        }
+    TRouteFiles routeFiles(files, host);
+    while (const auto routeFile = routeFiles.Next()) {
+        const QString& path = routeFile->path;
         TRoute route(path);
         if (!LoadChosenRoute(route, path, host))
             continue;

@@ -210,9 +210,10 @@ bool MapsInDir(const QString& aDir)
 
 QString EnvironmentReport(TqxEnvironmentStatus status)
 {
+    // Brackets around no path would read as a path that is empty.
     const auto report = [](const char* message, const QString& path) {
-        return QCoreApplication::translate("uNautivaControl", message) + QStringLiteral(" (") + path
-            + QStringLiteral(") ");
+        const QString text = QCoreApplication::translate("uNautivaControl", message);
+        return path.isEmpty() ? text : text + QStringLiteral(" (") + path + QStringLiteral(") ");
     };
     switch (status) {
     case ecOK:

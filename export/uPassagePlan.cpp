@@ -77,9 +77,11 @@ void Write(const TRoute& route, const std::function<void(const QString& line)>& 
             distance = DistanceText(length);
             fromStart += length;
         }
+        // Half of a position that is none would read as a position.
+        const bool located = waypoint.HasPosition();
         writeLine(QStringList{QString::number(i + 1), VisibleText(waypoint.Caption()),
-                              LatitudeText(waypoint.Latitude()), LongitudeText(waypoint.Longitude()), course,
-                              distance, run}
+                              located ? LatitudeText(waypoint.Latitude()) : kNone,
+                              located ? LongitudeText(waypoint.Longitude()) : kNone, course, distance, run}
                       .join(u'\t'));
     }
     writeLine(QStringLiteral("Totaal: %1 NM").arg(DistanceText(std::isfinite(fromStart) ? route.GetDistance() : kNaN)));

@@ -1,7 +1,5 @@
 #include "platform/Console.h"
 
-#include <QFile>
-
 #include <cerrno>
 
 #ifdef Q_OS_WIN
@@ -27,11 +25,11 @@ QString WriteBytes(std::FILE* stream, const QString& text)
 
 #ifdef Q_OS_WIN
 
-QList<TArgument> ProgramArguments(int, char*[])
+QList<TSystemName> ProgramArguments(int, char*[])
 {
     int count = 0;
     wchar_t** const arguments = CommandLineToArgvW(GetCommandLineW(), &count);
-    QList<TArgument> result;
+    QList<TSystemName> result;
     for (int i = 1; i < count; ++i)
         result.append({QString::fromWCharArray(arguments[i])});
     LocalFree(arguments);
@@ -63,18 +61,11 @@ QString WriteText(std::FILE* stream, const QString& text)
 
 #else
 
-QList<TArgument> ProgramArguments(int argc, char* argv[])
+QList<TSystemName> ProgramArguments(int argc, char* argv[])
 {
-    QList<TArgument> result;
-    for (int i = 1; i < argc; ++i) {
-        const QByteArray bytes(argv[i]);
-        const QString name = QFile::decodeName(bytes);
-        // Taken only when its bytes come back from it unchanged.
-        if (QFile::encodeName(name) == bytes)
-            result.append({name});
-        else
-            result.append({QString::fromLocal8Bit(bytes), false});
-    }
+    QList<TSystemName> result;
+    for (int i = 1; i < argc; ++i)
+        result.append(DecodeSystemName(QByteArray(argv[i])));
     return result;
 }
 

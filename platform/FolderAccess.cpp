@@ -1,5 +1,11 @@
 #include "platform/FolderAccess.h"
 
+#include "platform/Error.h"
+
+namespace {
+QString LinkReason() { return QStringLiteral("It is a link"); }
+} // namespace
+
 #ifdef Q_OS_WIN
 #include <QDir>
 
@@ -22,6 +28,39 @@ QString FolderWriteProblem(const QString& folder)
     return {};
 }
 
+namespace {
+
+// A junction or a symbolic link; other reparse points (a file in the cloud)
+// are the folder itself.
+bool IsLink(const std::wstring& path)
+{
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = FindFirstFileW(path.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;
+    FindClose(search);
+    return (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+           && (found.dwReserved0 == IO_REPARSE_TAG_SYMLINK || found.dwReserved0 == IO_REPARSE_TAG_MOUNT_POINT);
+}
+
+} // namespace
+
+bool MakeFolder(const QString& folder)
+{
+    const std::wstring path = QDir::toNativeSeparators(folder).toStdWString();
+    if (CreateDirectoryW(path.c_str(), nullptr))
+        return true;
+    const DWORD error = GetLastError();
+    if (error != ERROR_ALREADY_EXISTS)
+        throw Error::CannotCreateFilesIn(folder, qt_error_string(int(error)));
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        throw Error::CannotCreateFilesIn(folder, qt_error_string(ERROR_PATH_NOT_FOUND));
+    if (IsLink(path))
+        throw Error::CannotCreateFilesIn(folder, LinkReason());
+    return false;
+}
+
 #else
 #include <QFile>
 
@@ -41,6 +80,23 @@ QString FolderWriteProblem(const QString& folder)
     if (::access(path.constData(), W_OK | X_OK) != 0)
         return qt_error_string(errno);
     return {};
+}
+
+bool MakeFolder(const QString& folder)
+{
+    const QByteArray path = QFile::encodeName(folder);
+    if (::mkdir(path.constData(), 0777) == 0)
+        return true;
+    if (errno != EEXIST)
+        throw Error::CannotCreateFilesIn(folder, qt_error_string(errno));
+    struct stat info {};
+    if (::lstat(path.constData(), &info) != 0)
+        throw Error::CannotCreateFilesIn(folder, qt_error_string(errno));
+    if (S_ISLNK(info.st_mode))
+        throw Error::CannotCreateFilesIn(folder, LinkReason());
+    if (!S_ISDIR(info.st_mode))
+        throw Error::CannotCreateFilesIn(folder, qt_error_string(ENOTDIR));
+    return false;
 }
 
 #endif

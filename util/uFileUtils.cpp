@@ -1,28 +1,44 @@
 #include "util/uFileUtils.h"
 
+#include "platform/PathSyntax.h"
+
 #include <QDir>
 #include <QFileInfo>
 
 namespace {
 
-constexpr QChar kSeparator = u'/';
+// Where the file name part starts.
+qsizetype NameStart(const QString& path)
+{
+    qsizetype start = path.size();
+    while (start > 0 && !IsPathDelimiter(path.at(start - 1)))
+        --start;
+    return start;
+}
 
 qsizetype ExtensionStart(const QString& path)
 {
     const qsizetype dot = path.lastIndexOf(u'.');
-    return dot > path.lastIndexOf(kSeparator) ? dot : -1;
+    return dot >= NameStart(path) ? dot : -1;
 }
 
 } // namespace
 
 QString ExtractFilePath(const QString& path)
 {
-    return path.left(path.lastIndexOf(kSeparator) + 1);
+    return path.left(NameStart(path));
 }
 
 QString ExtractFileName(const QString& path)
 {
-    return path.mid(path.lastIndexOf(kSeparator) + 1);
+    return path.mid(NameStart(path));
+}
+
+QString PathInFolder(const QString& folder, const QString& name)
+{
+    if (folder.isEmpty() || folder == u".")
+        return name;
+    return IsPathDelimiter(folder.back()) ? folder + name : folder + PathDelimiter() + name;
 }
 
 QString ExtractFileExt(const QString& path)
@@ -58,9 +74,9 @@ QString UniqueFilename(const QString& Basename, const QString& NewExt)
 
 QString GetUniqueFilename(const QString& aDir, const QString& aFiller, const QString& aFilename)
 {
-    const QString dir = aDir.endsWith(kSeparator) ? aDir.chopped(1) : aDir;
     const QString fileExt = ExtractFileExt(aFilename);
-    const QString stem = dir + kSeparator + aFilename.chopped(fileExt.size()) + aFiller;
+    const QString dir = aDir.isEmpty() || IsPathDelimiter(aDir.back()) ? aDir : aDir + PathDelimiter();
+    const QString stem = dir + aFilename.chopped(fileExt.size()) + aFiller;
     const QString candidate = stem + fileExt;
     if (!FileExists(candidate))
         return candidate;

@@ -2,11 +2,15 @@
 
 #include <QString>
 
-// Parts of a path, taken at the last "/" and, for the extension, at the last
-// "." of the file name part (with the dot; empty when there is none).
+// Parts of a path, taken at the last folder separator ("/", on Windows "\\"
+// too) and, for the extension, at the last "." of the file name part (with
+// the dot; empty when there is none).
 QString ExtractFilePath(const QString& path); // folder with its trailing separator
 QString ExtractFileName(const QString& path);
 QString ExtractFileExt(const QString& path);
+// The name's path in the folder as the folder was given; "." (or nothing)
+// is the current folder, which a bare name names as well.
+QString PathInFolder(const QString& folder, const QString& name);
 // The path with its extension replaced by ext, or ext appended when it has none.
 QString ChangeFileExt(const QString& path, const QString& ext);
 

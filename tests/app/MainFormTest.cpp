@@ -4,8 +4,10 @@
 #include "app/TDirListBox.h"
 #include "geo/uRouteLibrary.h"
 #include "platform/Error.h"
+#include "util/uFileUtils.h"
 
 #include "support/ArchiveReaders.h"
+#include "support/LibraryTree.h"
 #include "support/TestSupport.h"
 #include "support/TextFit.h"
 
@@ -15,6 +17,8 @@
 #include <QCompleter>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QDirIterator>
+#include <QHeaderView>
 #include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
@@ -23,12 +27,16 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QTranslator>
+#include <QTreeView>
 #include <QUrl>
 #include <QWindow>
 
@@ -133,6 +141,7 @@ protected:
         ASSERT_TRUE(fRoutes.isValid());
         fForm = NewForm(fRoutes.path());
         fForm->SetMessageBox([this](const QString& text) { fMessages << text; });
+        fForm->SetWarningBox([this](const QStringList& warnings) { fWarningBoxes << warnings; });
     }
 
     std::unique_ptr<TMainForm> NewForm(const QString& routesFolder) const
@@ -207,7 +216,13 @@ protected:
     QTemporaryDir fRoutes;
     std::unique_ptr<TMainForm> fForm;
     QStringList fMessages;
+    QList<QStringList> fWarningBoxes;
 };
+
+QString PassedOver(const QString& path, TPassOver reason)
+{
+    return PassedOverWarning({path, reason, {}});
+}
 
 TEST_F(MainFormTest, ControlsCarryTheirTextsAndHints)
 {
@@ -480,6 +495,68 @@ TEST_F(MainFormTest, TheFileDialogTakesSeveralNamesMissingOnesTooAndAddsTheDefau
     EXPECT_EQ(chosen, QStringList({Route("Haven.RTE"), Route("Biesbosch.rte"), Route("Markermeer.trk")}));
 }
 
+// A file system that minds letter case holds "Amstel.rte" where the dialog
+// makes "Amstel.RTE" of a typed "Amstel": the one file that differs only in
+// the extension's letter case is taken; of two, neither.
+TEST_F(MainFormTest, ATypedNameFindsItsRouteFileWhateverTheExtensionsLetterCase)
+{
+    for (const char* name : {"Amstel.rte", "Vecht.rte", "Vecht.Rte"}) {
+        QFile file(Route(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    QStringList chosen;
+    fForm->SetConversion([&chosen](const QStringList& files, TConversionHost&) {
+        chosen = files;
+        return 0;
+    });
+    AnswerFileDialog([](QFileDialog& dialog) {
+        dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
+            ->setText(QStringLiteral("\"Amstel\" \"Vecht\" \"Amstel.rTe\""));
+        static_cast<QDialog&>(dialog).accept();
+    });
+
+    fForm->btnOpenClick();
+
+    EXPECT_EQ(chosen, QStringList({Route("Amstel.rte"), Route("Vecht.RTE"), Route("Amstel.rte")}));
+}
+
+// The details show a file's size and date whole, in whatever font, and the
+// dialog opens wide enough to show every column with room for the name.
+TEST_F(MainFormTest, TheFileDialogsColumnsAreNotCut)
+{
+    WriteFile(Route("Een route met een lange naam.rte"), QByteArray(531, 'x'));
+    QList<int> cut;
+    bool allShown = false;
+    int nameWidth = 0;
+    int nameNeeded = 0;
+    AnswerFileDialog([&](QFileDialog& dialog) {
+        dialog.setViewMode(QFileDialog::Detail);
+        auto* details = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+        ASSERT_NE(details, nullptr);
+        ASSERT_TRUE(QTest::qWaitFor([details] { return details->model()->rowCount(details->rootIndex()) == 1; }));
+        QApplication::processEvents();
+        // A view's item keeps a focus frame's margin and one pixel on each side of its text.
+        const int margins = 2 * (details->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, details) + 1);
+        const QModelIndex row = details->model()->index(0, 0, details->rootIndex());
+        for (int column = 1; column < details->header()->count(); ++column) {
+            const QString text = row.siblingAtColumn(column).data().toString();
+            const int needed = std::max(details->header()->sectionSizeHint(column),
+                                        details->fontMetrics().horizontalAdvance(text) + margins);
+            if (details->header()->sectionSize(column) < needed)
+                cut << column;
+        }
+        allShown = details->header()->length() <= details->viewport()->width();
+        nameWidth = details->header()->sectionSize(0);
+        nameNeeded = details->fontMetrics().averageCharWidth() * 25;
+    });
+
+    fForm->btnOpenClick();
+
+    EXPECT_EQ(cut, QList<int>());
+    EXPECT_TRUE(allShown);
+    EXPECT_GE(nameWidth, nameNeeded) << "room for a name of 25 characters";
+}
+
 TEST_F(MainFormTest, SeveralFilesCanBePickedInTheDialogsList)
 {
     for (const char* name : {"Haven.rte", "Biesbosch.rte"}) {
@@ -573,6 +650,9 @@ TEST_F(MainFormRunTest, ConvertsRoutesIntoTheFolderListsFolder)
 
     EXPECT_EQ(Status(), QStringLiteral("Klaar. Routes [1/3] geëxporteerd."));
     EXPECT_TRUE(fMessages.isEmpty());
+    const QStringList passedOver{PassedOver(Route("Leeg.rte"), TPassOver::poEmptyRoute),
+                                 PassedOver(Route("Spoor.trk"), TPassOver::poMissing)};
+    EXPECT_EQ(fWarningBoxes, QList<QStringList>{passedOver});
     EXPECT_EQ(QDir(fTarget.path()).entryList(QDir::Files, QDir::Name),
               (QStringList{QStringLiteral("Haven.kml"), QStringLiteral("Haven.kmz")}));
     EXPECT_EQ(ArchiveProblems(fTarget.filePath(QStringLiteral("Haven.kmz")), {{52, 4}, {52.01, 4.01}, {52.02, 4.02}}),
@@ -590,6 +670,7 @@ TEST_F(MainFormRunTest, TheGpxBoxTickedWritesAGpxBesideEachArchive)
 
     EXPECT_EQ(Status(), QStringLiteral("Klaar. Routes [1/2] geëxporteerd."));
     EXPECT_TRUE(fMessages.isEmpty());
+    EXPECT_EQ(fWarningBoxes, QList<QStringList>{{PassedOver(Route("Leeg.rte"), TPassOver::poEmptyRoute)}});
     EXPECT_EQ(QDir(fTarget.path()).entryList(QDir::Files, QDir::Name),
               (QStringList{QStringLiteral("Haven.gpx"), QStringLiteral("Haven.kmz")}));
     EXPECT_EQ(GpxProblems(fTarget.filePath(QStringLiteral("Haven.gpx")),
@@ -720,7 +801,8 @@ TEST_F(MainFormRunTest, ARunWithDamagedRoutesListsThemInOneWarningBoxAfterItsClo
 
     EXPECT_TRUE(fMessages.isEmpty());
     ASSERT_EQ(boxes.size(), 1) << "a run without damage shows none";
-    EXPECT_EQ(boxes.at(0), (QStringList{DamageWarning(cut, 2, 3), DamageWarning(caption, 0, -1)}));
+    EXPECT_EQ(boxes.at(0), (QStringList{DamageWarning(cut, 2, 3), DamageWarning(caption, 0, -1),
+                                        PassedOver(caption, TPassOver::poEmptyRoute)}));
     EXPECT_EQ(statusWhenShown, QStringLiteral("Klaar. Routes [2/3] geëxporteerd."));
     EXPECT_EQ(DamageWarning(cut, 2, 3),
               QStringLiteral("Route \"%1\" is beschadigd: 2 van de 3 waypoints overgenomen.").arg(cut));
@@ -730,27 +812,48 @@ TEST_F(MainFormRunTest, ARunWithDamagedRoutesListsThemInOneWarningBoxAfterItsClo
                   .arg(caption));
 }
 
+// The list scrolls, so a library that leaves many files out still shows
+// them all, and its entries are apart, a path that wraps too.
 TEST_F(MainFormTest, TheWarningBoxListsTheWarningsInDutch)
 {
     const auto form = NewForm(fRoutes.path());
     form->SetFileChooser([this] { return QStringList{Route("Haven.rte")}; });
-    form->SetConversion([](const QStringList&, TConversionHost& host) {
-        host.Warn(QStringLiteral("Route \"a.rte\" is beschadigd: 1 van de 2 waypoints overgenomen."));
-        host.Warn(QStringLiteral("Route \"<b>.rte\" is beschadigd: 0 van de 9 waypoints overgenomen."));
+    QStringList warnings{QStringLiteral("Route \"a.rte\" is beschadigd: 1 van de 2 waypoints overgenomen."),
+                         QStringLiteral("Route \"<b>.rte\" is beschadigd: 0 van de 9 waypoints overgenomen.")};
+    for (int i = 0; i < 200; ++i)
+        warnings << PassedOver(QStringLiteral("/routes/%1/").arg(i).repeated(10) + QStringLiteral("x.rte"), TPassOver::poNoRoute);
+    form->SetConversion([&warnings](const QStringList&, TConversionHost& host) {
+        for (const QString& warning : warnings)
+            host.Warn(warning);
         return 1;
     });
-    ShownBox shown;
-    AcceptMessageBox(shown);
+    QString title;
+    QString heading;
+    QString list;
+    bool iconShown = false;
+    bool fitsOnScreen = false;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        title = box->windowTitle();
+        for (const QLabel* label : box->findChildren<QLabel*>()) {
+            if (label->pixmap().isNull())
+                heading = label->text();
+            else
+                iconShown = true;
+        }
+        list = box->findChild<QPlainTextEdit*>(QStringLiteral("WarningList"))->toPlainText();
+        fitsOnScreen = box->screen()->availableGeometry().contains(box->frameGeometry());
+        box->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    });
 
     form->btnOpenClick();
 
-    EXPECT_EQ(shown.icon, QMessageBox::Warning);
-    EXPECT_EQ(shown.title, QStringLiteral("Nautiva Route Conversie"));
-    EXPECT_EQ(shown.buttons, QMessageBox::Ok);
-    EXPECT_EQ(shown.text, QStringLiteral("De conversie gaf deze waarschuwingen:\n\n"
-                                   "Route \"a.rte\" is beschadigd: 1 van de 2 waypoints overgenomen.\n"
-                                   "Route \"<b>.rte\" is beschadigd: 0 van de 9 waypoints overgenomen."));
-    EXPECT_EQ(shown.format, Qt::PlainText);
+    EXPECT_EQ(title, QStringLiteral("Nautiva Route Conversie"));
+    EXPECT_EQ(heading, QStringLiteral("De conversie gaf deze waarschuwingen:"));
+    EXPECT_TRUE(iconShown);
+    EXPECT_EQ(list, warnings.join(QStringLiteral("\n\n")));
+    EXPECT_TRUE(fitsOnScreen);
 }
 
 TEST_F(MainFormTest, TheStatusLabelShowsACaptionAsItIsNeverAsMarkup)
@@ -978,7 +1081,7 @@ TEST_F(MainFormRunTest, DroppedFilesAreConvertedIntoTheFolderListsFolderWithTheC
 
         StartRun(TStart::stDrop, dropped);
 
-        EXPECT_EQ(Status(), QStringLiteral("Klaar. Routes [1/5] geëxporteerd."));
+        EXPECT_EQ(Status(), QStringLiteral("Klaar. Routes [1/4] geëxporteerd."));
         QStringList written{QStringLiteral("Haven.kmz")};
         if (!deleteKml)
             written.prepend(QStringLiteral("Haven.kml"));
@@ -987,7 +1090,41 @@ TEST_F(MainFormRunTest, DroppedFilesAreConvertedIntoTheFolderListsFolderWithTheC
                   QString());
     }
     EXPECT_TRUE(fMessages.isEmpty());
-    EXPECT_TRUE(warnings.isEmpty());
+    const QStringList passedOver{PassedOver(notes, TPassOver::poOtherExtension),
+                                 PassedOver(folder, TPassOver::poEmptyFolder),
+                                 PassedOver(Route("Leeg.rte"), TPassOver::poEmptyRoute),
+                                 PassedOver(noRoute, TPassOver::poNoRoute)};
+    EXPECT_EQ(warnings, QList<QStringList>({passedOver, passedOver}));
+}
+
+// A folder dropped on the window converts as on the command line: each
+// archive in the same folder below the list's folder, and every file that
+// did not become an archive listed with its reason.
+TEST_F(MainFormRunTest, AFolderDroppedConvertsTheLibraryIntoTheSameFoldersBelowTheTarget)
+{
+    const TLibraryTree tree(fHome.filePath(QStringLiteral("bibliotheek")));
+    Target(fTarget.path());
+
+    StartRun(TStart::stDrop, {tree.Library()});
+
+    EXPECT_EQ(Status(), QStringLiteral("Klaar. Routes [4/6] geëxporteerd."));
+    EXPECT_TRUE(fMessages.isEmpty());
+    const QStringList passedOver{PassedOver(tree.Path(QStringLiteral("Bakens.rte")), TPassOver::poNoRoute),
+                                 PassedOver(tree.Path(QStringLiteral("Stil.Rte")), TPassOver::poEmptyRoute)};
+    EXPECT_EQ(fWarningBoxes, QList<QStringList>{passedOver});
+    QStringList written;
+    for (QDirIterator files(fTarget.path(), QDir::Files, QDirIterator::Subdirectories); files.hasNext();)
+        written << QDir(fTarget.path()).relativeFilePath(files.next());
+    written.sort();
+    QStringList archives = tree.Archives();
+    archives.sort();
+    EXPECT_EQ(written, archives);
+    for (const TLibraryTree::TRouteFile& file : tree.RouteFiles()) {
+        if (file.points.empty())
+            continue;
+        EXPECT_EQ(ArchiveProblems(fTarget.filePath(ChangeFileExt(file.relative, QStringLiteral(".kmz"))), file.points),
+                  QString());
+    }
 }
 
 } // namespace

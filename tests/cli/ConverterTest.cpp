@@ -340,10 +340,10 @@ TEST_F(Converter, UsageHelpAndVersion)
         const char* expected; // in stdout for 0, stderr otherwise
     };
     const Row rows[] = {
-        {{}, 2, "Usage: rte2kmz [--keep-kml] [--gpx] [--target DIR] FILE..."},
+        {{}, 2, "Usage: rte2kmz [--keep-kml] [--gpx] [--target DIR] PATH..."},
         {{QStringLiteral("--target")}, 2, "Usage: rte2kmz"},
         {{QStringLiteral("--bogus"), QStringLiteral("a.rte")}, 2, "unknown option --bogus"},
-        {{QStringLiteral("--help")}, 0, "Usage: rte2kmz [--keep-kml] [--gpx] [--target DIR] FILE..."},
+        {{QStringLiteral("--help")}, 0, "Usage: rte2kmz [--keep-kml] [--gpx] [--target DIR] PATH..."},
         {{QStringLiteral("--help")}, 0, "  --gpx         write a GPX 1.1 file NAME.gpx beside each archive NAME.kmz"},
         {{QStringLiteral("--version")}, 0, "rte2kmz 1.0.0"},
         // A plan writes nothing: an option about files to write means a mistake.

@@ -4,9 +4,12 @@
 #include "ConverterRun.h"
 
 #include <QDir>
+#include <QFile>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 #include <cmath>
 #include <numbers>
@@ -124,11 +127,11 @@ TEST_F(PassagePlanRun, PassesOverAndWarnsAsTheConversionDoes)
     const QString cut = WriteRoute(QStringLiteral("kort.rte"), QStringLiteral("Kort"), kBiesbosch);
     const QByteArray bytes = ReadFile(cut);
     WriteFile(QStringLiteral("kort.rte"), bytes.left(bytes.size() - 5));
-    ASSERT_TRUE(QDir().mkpath(Path(QStringLiteral("map.rte"))));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(Path(QStringLiteral("pijp.rte"))).constData(), 0644), 0);
     const QStringList files = {sound,
                                Path(QStringLiteral("missing.rte")),
                                WriteFile(QStringLiteral("track.trk"), "ROUTE"),
-                               Path(QStringLiteral("map.rte")),
+                               Path(QStringLiteral("pijp.rte")),
                                WriteFile(QStringLiteral("junk.rte"), "This is no route file at all"),
                                WriteRoute(QStringLiteral("leeg.rte"), QStringLiteral("Leeg"), {}),
                                cut};

@@ -3,6 +3,8 @@
 // archive it writes runs through exactly the waypoints read in full, a file
 // that is no route any more is reported as an empty route, and a damaged
 // route gets one warning with the waypoints kept and claimed.
+#include "RecordingHost.h"
+
 #include "convert/uConversionRun.h"
 #include "geo/uRouteLibrary.h"
 #include "support/LayerImage.h"
@@ -49,30 +51,6 @@ std::unique_ptr<TRoute> Sample()
     return route;
 }
 
-class TestHost : public TConversionHost {
-public:
-    explicit TestHost(QString folder) : fFolder(std::move(folder)) {}
-
-    QString TargetFolder() const override { return fFolder; }
-    bool DeleteTempFiles() const override { return true; }
-    bool MakeGpx() const override { return false; }
-    void ShowStatus(const QString& text) override { Statuses << text; }
-    void Warn(const QString& text) override { Warnings << text; }
-    void PassedOver(const QString& path, TPassOver reason) override
-    {
-        EXPECT_EQ(reason, TPassOver::poNoRoute);
-        PassedOverFiles << path;
-    }
-    void Pause(int) override {}
-
-    QStringList Statuses;
-    QStringList Warnings;
-    QStringList PassedOverFiles;
-
-private:
-    QString fFolder;
-};
-
 // The coordinate tuples of the document in a .kmz, which must be a
 // well-formed document named as the route file.
 QStringList ArchivedTuples(const QByteArray& archive)
@@ -114,9 +92,9 @@ protected:
     // file claims, -1 when unreadable, kSound for no warning).
     void ExpectConverted(const QByteArray& bytes, Report report, const QStringList& tuples, qint64 claimed) const
     {
-        const QString path = WriteFile(QStringLiteral("Haven.rte"), bytes);
+        const QString path = QDir::toNativeSeparators(WriteFile(QStringLiteral("Haven.rte"), bytes));
         QFile::remove(Target() + QStringLiteral("/Haven.kmz"));
-        TestHost host(Target());
+        RecordingHost host(Target());
         int exported = -1;
         EXPECT_NO_THROW(exported = ConvertRoutes(ChosenFiles({path}), host));
         const QStringList warnings =
@@ -124,7 +102,9 @@ protected:
         EXPECT_EQ(host.Warnings, warnings);
         // A file that lost what makes it a route is accounted for as no route.
         const bool noRoute = report == Report::Unnamed && claimed == kSound;
-        EXPECT_EQ(host.PassedOverFiles, noRoute ? QStringList{path} : QStringList());
+        EXPECT_EQ(host.PassedOverPaths(TPassOver::poNoRoute), noRoute ? QStringList{path} : QStringList());
+        const bool empty = !noRoute && report != Report::Exported;
+        EXPECT_EQ(host.PassedOverPaths(TPassOver::poEmptyRoute), empty ? QStringList{path} : QStringList());
 
         ASSERT_EQ(host.Statuses.size(), 3) << host.Statuses.join(u'|').toStdString();
         EXPECT_EQ(host.Statuses[0], u"Route laden: Haven.rte");

@@ -104,17 +104,20 @@ TEST(PassagePlan, ATableRowPerWaypointWithTheLegOnward)
                      }));
 }
 
-// A position that is none shows "-"; so does every figure that depends on it,
-// and the figures before it stay.
+// A position that is none shows "-" in both of its cells, whichever half is
+// out of range; so does every figure that depends on it, and the figures
+// before it stay.
 TEST(PassagePlan, APositionThatIsNoneShowsADash)
 {
-    const QStringList lines =
-        PlanLines(QStringLiteral("Gat"), {{52, 4, "A"}, {53, 4, "B"}, {kNaN, 5, "C"}, {53, 5, "D"}});
+    const QStringList lines = PlanLines(QStringLiteral("Gat"), {{52, 4, "A"}, {53, 4, "B"}, {kNaN, 5, "C"},
+                                                                 {95, 5, "D"}, {53, 181, "E"}, {53, 5, "F"}});
     EXPECT_EQ(lines.mid(2), (QStringList{
                                 QStringLiteral("1\tA\t52°00.000'N\t004°00.000'E\t0.0\t60.00\t0.00"),
                                 QStringLiteral("2\tB\t53°00.000'N\t004°00.000'E\t-\t-\t60.00"),
-                                QStringLiteral("3\tC\t-\t005°00.000'E\t-\t-\t-"),
-                                QStringLiteral("4\tD\t53°00.000'N\t005°00.000'E\t\t\t-"),
+                                QStringLiteral("3\tC\t-\t-\t-\t-\t-"),
+                                QStringLiteral("4\tD\t-\t-\t-\t-\t-"),
+                                QStringLiteral("5\tE\t-\t-\t-\t-\t-"),
+                                QStringLiteral("6\tF\t53°00.000'N\t005°00.000'E\t\t\t-"),
                                 QStringLiteral("Totaal: - NM"),
                             }));
 }

@@ -1,0 +1,131 @@
+#include "platform/FolderListing.h"
+
+#ifdef Q_OS_WIN
+#include <QDir>
+
+#include <qt_windows.h>
+
+namespace {
+
+bool IsLink(const WIN32_FIND_DATAW& found)
+{
+    return (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+           && (found.dwReserved0 == IO_REPARSE_TAG_SYMLINK || found.dwReserved0 == IO_REPARSE_TAG_MOUNT_POINT);
+}
+
+// A link to a file is judged by its target, which the attributes of a path
+// through it give.
+TEntryKind LinkKind(const std::wstring& path)
+{
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return TEntryKind::etDangling;
+    const HANDLE handle = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return TEntryKind::etDangling;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool known = GetFileInformationByHandle(handle, &info);
+    CloseHandle(handle);
+    if (!known)
+        return TEntryKind::etDangling;
+    return info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY ? TEntryKind::etFolderLink : TEntryKind::etFile;
+}
+
+} // namespace
+
+TFolderListing ListFolder(const QString& folder)
+{
+    std::wstring base = QDir::toNativeSeparators(folder).toStdWString();
+    if (!base.empty() && base.back() != L'\\' && base.back() != L':')
+        base += L'\\';
+    WIN32_FIND_DATAW found{};
+    const HANDLE search =
+        FindFirstFileExW((base + L'*').c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
+    if (search == INVALID_HANDLE_VALUE)
+        return {{}, qt_error_string()};
+    TFolderListing listing;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name == L"." || name == L"..")
+            continue;
+        TEntryKind kind = found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY ? TEntryKind::etFolder : TEntryKind::etFile;
+        if (IsLink(found))
+            kind = kind == TEntryKind::etFolder ? TEntryKind::etFolderLink : LinkKind(base + name);
+        listing.entries.append({{QString::fromStdWString(name)}, kind});
+    } while (FindNextFileW(search, &found));
+    const DWORD error = GetLastError();
+    FindClose(search);
+    if (error != ERROR_NO_MORE_FILES)
+        return {{}, qt_error_string(int(error))};
+    return listing;
+}
+
+#else
+#include <QFile>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <memory>
+
+namespace {
+
+TEntryKind KindOf(mode_t mode, bool throughLink)
+{
+    if (S_ISREG(mode))
+        return TEntryKind::etFile;
+    if (S_ISDIR(mode))
+        return throughLink ? TEntryKind::etFolderLink : TEntryKind::etFolder;
+    return TEntryKind::etOther;
+}
+
+TEntryKind EntryKind(int folder, const char* name)
+{
+    struct stat status {};
+    if (::fstatat(folder, name, &status, AT_SYMLINK_NOFOLLOW) != 0)
+        return TEntryKind::etDangling;
+    if (!S_ISLNK(status.st_mode))
+        return KindOf(status.st_mode, false);
+    if (::fstatat(folder, name, &status, 0) != 0)
+        return TEntryKind::etDangling;
+    return KindOf(status.st_mode, true);
+}
+
+struct CloseDir {
+    void operator()(DIR* dir) const { ::closedir(dir); }
+};
+
+} // namespace
+
+TFolderListing ListFolder(const QString& folder)
+{
+    const int handle = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (handle < 0)
+        return {{}, qt_error_string(errno)};
+    const std::unique_ptr<DIR, CloseDir> dir(::fdopendir(handle));
+    if (!dir) {
+        const int error = errno;
+        ::close(handle);
+        return {{}, qt_error_string(error)};
+    }
+    TFolderListing listing;
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(dir.get());
+        if (!entry)
+            break;
+        const QByteArray name(entry->d_name);
+        if (name == "." || name == "..")
+            continue;
+        listing.entries.append({DecodeSystemName(name), EntryKind(::dirfd(dir.get()), entry->d_name)});
+    }
+    if (errno != 0)
+        return {{}, qt_error_string(errno)};
+    return listing;
+}
+
+#endif
