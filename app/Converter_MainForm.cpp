@@ -381,8 +381,17 @@ void TMainForm::ShowWarningBox(const QStringList& warnings)
     layout->addLayout(top);
     layout->addWidget(list, 1);
     layout->addWidget(buttons);
+    // As large as the list needs, within most of the screen; the rest scrolls.
     const QFontMetrics metrics = list->fontMetrics();
-    box.resize(metrics.averageCharWidth() * 80, metrics.lineSpacing() * 16);
+    int widest = 0;
+    for (const QString& warning : warnings)
+        widest = std::max(widest, metrics.horizontalAdvance(warning));
+    const QRect screen = this->screen()->availableGeometry();
+    const int besideList = 6 * metrics.averageCharWidth() + iconSize;
+    const int listHeight = int(2 * warnings.size() + 1) * metrics.lineSpacing();
+    const int aboveAndBelow = box.sizeHint().height() - list->sizeHint().height();
+    box.resize(std::clamp(widest + besideList, 60 * metrics.averageCharWidth(), screen.width() * 4 / 5),
+               std::min(aboveAndBelow + listHeight, screen.height() * 3 / 4));
     box.exec();
 }
 

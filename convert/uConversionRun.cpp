@@ -17,7 +17,6 @@
 #include <exception>
 #include <map>
 #include <new>
-#include <optional>
 
 namespace {
 

@@ -6,7 +6,6 @@
 #include "util/uFileUtils.h"
 #include "util/uSafeFile.h"
 
-#include <QFileInfo>
 #include <QStringList>
 
 // A layer as CSV text, and copies of its selected points.
@@ -79,8 +78,9 @@ QString TGeoList::SaveSelection()
         return {};
     const QString ownName = fFilename;
     const bool hadChanged = fHasChanged;
-    const QFileInfo own(ownName);
-    const QString copyName = GetUniqueFilename(own.path(), QStringLiteral(" - COPY"), own.fileName());
+    // Beside the layer's file, in its folder as it was given.
+    const QString copyName =
+        GetUniqueFilename(ExtractFilePath(ownName), QStringLiteral(" - COPY"), ExtractFileName(ownName));
     const bool saved = SaveToFile(copyName, true);
     // The layer's own file has not been saved: its name and changes stay.
     fFilename = ownName;

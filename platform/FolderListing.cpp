@@ -13,13 +13,9 @@ bool IsLink(const WIN32_FIND_DATAW& found)
            && (found.dwReserved0 == IO_REPARSE_TAG_SYMLINK || found.dwReserved0 == IO_REPARSE_TAG_MOUNT_POINT);
 }
 
-// A link to a file is judged by its target, which the attributes of a path
-// through it give.
+// A link to a file is judged by its target, which opening the link reaches.
 TEntryKind LinkKind(const std::wstring& path)
 {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES)
-        return TEntryKind::etDangling;
     const HANDLE handle = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE)

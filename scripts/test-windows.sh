@@ -128,6 +128,24 @@ leftover=$(cd "$work/interrupted" && ls -A)
 [[ $leftover == Groot.kmz ]] || fail "Ctrl+C left $leftover"
 [[ $(cat "$work/interrupted/Groot.kmz") == 'an earlier archive' ]] || fail "Ctrl+C changed the earlier archive"
 
+echo "== Windows: a library named with \\ converts into the same folders below the target"
+library=$work/bibliotheek
+mkdir -p "$library/2019/Zomer" "$library/Leeg" "$work/library-out"
+cp examples/Amstel.rte "$library/2019/Zomer/Dag 1.rte"
+cp examples/Vecht.rte "$library/2019/Zomer.RTE"
+printf 'geen route' >"$library/Kapot.rte"
+windows_path() { printf 'Z:%s' "${1//\//\\}"; }
+library_status=0
+wine "$rte2kmz_exe" --target "$(windows_path "$work/library-out")" "$(windows_path "$library")" \
+  >"$work/library.out" 2>"$work/library.err" || library_status=$?
+[[ $library_status == 3 ]] || fail "library: exit status $library_status, not 3"
+expected_err="rte2kmz: passed over \"$(windows_path "$library/Kapot.rte")\": it is no route file"
+[[ $(cat "$work/library.err") == "$expected_err" ]] || fail "library: $(cat "$work/library.err")"
+written=$(cd "$work/library-out" && find . -type f | LC_ALL=C sort | tr '\n' '|')
+[[ $written == './2019/Zomer.kmz|./2019/Zomer/Dag 1.kmz|' ]] || fail "library: wrote $written"
+[[ $(tail -n 1 "$work/library.out") == 'Klaar. Routes [2/3] geëxporteerd.' ]] ||
+  fail "library: $(tail -n 1 "$work/library.out")"
+
 echo "== Windows: the window program on the registry's data folder"
 data=$work/Nautiva
 mkdir -p "$data/maps/Nederland.zoom" "$data/almanak"

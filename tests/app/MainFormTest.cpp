@@ -44,6 +44,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <utility>
 #include <stdexcept>
@@ -179,6 +180,28 @@ protected:
     }
 
     QString Route(const char* name) const { return fRoutes.filePath(QString::fromLatin1(name)); }
+
+    // Empty files of these names in the route library.
+    void Touch(std::initializer_list<const char*> names) const
+    {
+        for (const char* name : names) {
+            QFile file(Route(name));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        }
+    }
+
+    // The files a run gets when the file dialog is answered so.
+    QStringList ChosenInDialog(const std::function<void(QFileDialog&)>& answer)
+    {
+        QStringList chosen;
+        fForm->SetConversion([&chosen](const QStringList& files, TConversionHost&) {
+            chosen = files;
+            return 0;
+        });
+        AnswerFileDialog(answer);
+        fForm->btnOpenClick();
+        return chosen;
+    }
 
     QPoint Centre(const char* control) const
     {
@@ -380,10 +403,7 @@ QStringList ListedNames(QFileDialog& dialog)
 
 TEST_F(MainFormTest, TheFileDialogsFilterEntriesAreNamesThatStillFilter)
 {
-    for (const char* name : {"Haven.rte", "Spoor.trk", "notities.txt"}) {
-        QFile file(Route(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    }
+    Touch({"Haven.rte", "Spoor.trk", "notities.txt"});
     QStringList entries;
     int selected = -1;
     QStringList routes;
@@ -478,19 +498,12 @@ TEST_F(MainFormTest, NothingOfTheFileDialogStaysOnScreenAfterAnEnteredName)
 
 TEST_F(MainFormTest, TheFileDialogTakesSeveralNamesMissingOnesTooAndAddsTheDefaultExtension)
 {
-    QStringList chosen;
-    fForm->SetConversion([&chosen](const QStringList& files, TConversionHost&) {
-        chosen = files;
-        return 0;
-    });
-    AnswerFileDialog([](QFileDialog& dialog) {
+    const QStringList chosen = ChosenInDialog([](QFileDialog& dialog) {
         auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
         ASSERT_NE(name, nullptr);
         name->setText(QStringLiteral("\"Haven\" \"Biesbosch.rte\" \"Markermeer.trk\""));
         static_cast<QDialog&>(dialog).accept();
     });
-
-    fForm->btnOpenClick();
 
     EXPECT_EQ(chosen, QStringList({Route("Haven.RTE"), Route("Biesbosch.rte"), Route("Markermeer.trk")}));
 }
@@ -500,22 +513,13 @@ TEST_F(MainFormTest, TheFileDialogTakesSeveralNamesMissingOnesTooAndAddsTheDefau
 // the extension's letter case is taken; of two, neither.
 TEST_F(MainFormTest, ATypedNameFindsItsRouteFileWhateverTheExtensionsLetterCase)
 {
-    for (const char* name : {"Amstel.rte", "Vecht.rte", "Vecht.Rte"}) {
-        QFile file(Route(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    }
-    QStringList chosen;
-    fForm->SetConversion([&chosen](const QStringList& files, TConversionHost&) {
-        chosen = files;
-        return 0;
-    });
-    AnswerFileDialog([](QFileDialog& dialog) {
+    Touch({"Amstel.rte", "Vecht.rte", "Vecht.Rte"});
+
+    const QStringList chosen = ChosenInDialog([](QFileDialog& dialog) {
         dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
             ->setText(QStringLiteral("\"Amstel\" \"Vecht\" \"Amstel.rTe\""));
         static_cast<QDialog&>(dialog).accept();
     });
-
-    fForm->btnOpenClick();
 
     EXPECT_EQ(chosen, QStringList({Route("Amstel.rte"), Route("Vecht.RTE"), Route("Amstel.rte")}));
 }
@@ -559,16 +563,9 @@ TEST_F(MainFormTest, TheFileDialogsColumnsAreNotCut)
 
 TEST_F(MainFormTest, SeveralFilesCanBePickedInTheDialogsList)
 {
-    for (const char* name : {"Haven.rte", "Biesbosch.rte"}) {
-        QFile file(Route(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    }
-    QStringList chosen;
-    fForm->SetConversion([&chosen](const QStringList& files, TConversionHost&) {
-        chosen = files;
-        return 0;
-    });
-    AnswerFileDialog([](QFileDialog& dialog) {
+    Touch({"Haven.rte", "Biesbosch.rte"});
+
+    QStringList chosen = ChosenInDialog([](QFileDialog& dialog) {
         auto* list = dialog.findChild<QAbstractItemView*>(QStringLiteral("listView"));
         ASSERT_NE(list, nullptr);
         // The folder is read in the background.
@@ -576,8 +573,6 @@ TEST_F(MainFormTest, SeveralFilesCanBePickedInTheDialogsList)
         list->selectAll();
         static_cast<QDialog&>(dialog).accept();
     });
-
-    fForm->btnOpenClick();
 
     chosen.sort();
     EXPECT_EQ(chosen, QStringList({Route("Biesbosch.rte"), Route("Haven.rte")}));

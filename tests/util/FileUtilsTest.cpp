@@ -1,6 +1,8 @@
 #include "support/TestSupport.h"
 #include "util/uFileUtils.h"
 
+#include "platform/PathSyntax.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -31,6 +33,27 @@ TEST(FilePathParts, SplitAtTheLastSeparatorAndDot)
     EXPECT_EQ(ChangeFileExt(QStringLiteral("Route.Rte"), QStringLiteral(".kml")), QStringLiteral("Route.kml"));
 }
 
+// A path typed on Windows separates its folders with "\"; elsewhere "\" is
+// part of a name. A name in a folder gets the system's separator.
+TEST(FilePathParts, TheBackslashSeparatesFoldersOnWindowsAlone)
+{
+    const QString typed = QStringLiteral("C:\\Routes\\a.b\\Haven");
+    if (IsPathDelimiter(u'\\')) {
+        EXPECT_EQ(ExtractFilePath(typed), QStringLiteral("C:\\Routes\\a.b\\"));
+        EXPECT_EQ(ExtractFileName(typed), QStringLiteral("Haven"));
+        EXPECT_EQ(ExtractFileExt(typed), QString());
+        EXPECT_EQ(PathInFolder(QStringLiteral("C:\\Routes"), QStringLiteral("x.kmz")), QStringLiteral("C:\\Routes\\x.kmz"));
+        EXPECT_EQ(PathInFolder(QStringLiteral("C:/Routes/"), QStringLiteral("x.kmz")), QStringLiteral("C:/Routes/x.kmz"));
+    } else {
+        EXPECT_EQ(ExtractFilePath(typed), QString());
+        EXPECT_EQ(ExtractFileName(typed), typed);
+        EXPECT_EQ(ExtractFileExt(typed), QStringLiteral(".b\\Haven"));
+        EXPECT_EQ(PathInFolder(QStringLiteral("/routes"), QStringLiteral("x.kmz")), QStringLiteral("/routes/x.kmz"));
+    }
+    EXPECT_EQ(PathInFolder(QStringLiteral("."), QStringLiteral("x.kmz")), QStringLiteral("x.kmz"));
+    EXPECT_EQ(PathInFolder(QString(), QStringLiteral("x.kmz")), QStringLiteral("x.kmz"));
+}
+
 TEST_F(FileUtils, UniqueFilenameCountsWithFourDigits)
 {
     const QString haven = Path(QStringLiteral("Haven.kml"));
@@ -55,20 +78,22 @@ TEST_F(FileUtils, UniqueFilenameGrowsPastFourDigits)
 
 TEST_F(FileUtils, GetUniqueFilenameCountsInParentheses)
 {
-    for (const QString& dir : {fDir.path(), fDir.path() + u'/'}) {
-        EXPECT_EQ(GetUniqueFilename(dir, QStringLiteral(" - COPY"), QStringLiteral("Haven.rte")),
-                  Path(QStringLiteral("Haven - COPY.rte")));
-    }
-    Touch(QStringLiteral("Haven - COPY.rte"));
+    // A folder without its separator gets the system's.
     EXPECT_EQ(GetUniqueFilename(fDir.path(), QStringLiteral(" - COPY"), QStringLiteral("Haven.rte")),
+              fDir.path() + PathDelimiter() + QStringLiteral("Haven - COPY.rte"));
+    const QString dir = fDir.path() + u'/';
+    EXPECT_EQ(GetUniqueFilename(dir, QStringLiteral(" - COPY"), QStringLiteral("Haven.rte")),
+              Path(QStringLiteral("Haven - COPY.rte")));
+    Touch(QStringLiteral("Haven - COPY.rte"));
+    EXPECT_EQ(GetUniqueFilename(dir, QStringLiteral(" - COPY"), QStringLiteral("Haven.rte")),
               Path(QStringLiteral("Haven - COPY (1).rte")));
     Touch(QStringLiteral("Haven - COPY (1).rte"));
-    EXPECT_EQ(GetUniqueFilename(fDir.path(), QStringLiteral(" - COPY"), QStringLiteral("Haven.rte")),
+    EXPECT_EQ(GetUniqueFilename(dir, QStringLiteral(" - COPY"), QStringLiteral("Haven.rte")),
               Path(QStringLiteral("Haven - COPY (2).rte")));
 
-    EXPECT_EQ(GetUniqueFilename(fDir.path(), QString(), QStringLiteral("Haven.rte")), Path(QStringLiteral("Haven.rte")));
+    EXPECT_EQ(GetUniqueFilename(dir, QString(), QStringLiteral("Haven.rte")), Path(QStringLiteral("Haven.rte")));
     Touch(QStringLiteral("Haven.rte"));
-    EXPECT_EQ(GetUniqueFilename(fDir.path(), QString(), QStringLiteral("Haven.rte")), Path(QStringLiteral("Haven (1).rte")));
+    EXPECT_EQ(GetUniqueFilename(dir, QString(), QStringLiteral("Haven.rte")), Path(QStringLiteral("Haven (1).rte")));
 }
 
 TEST_F(FileUtils, AFolderOfTheWantedNameDoesNotCountAsTaken)
