@@ -106,7 +106,7 @@ public:
     explicit THost(const TMainForm& form) : fForm(form) {}
 
     QString TargetFolder() const override { return QDir::toNativeSeparators(fForm.DirListBox->Directory()); }
-    bool DeleteTempFiles() const override { return fForm.cbDeleteTempFiles->isChecked(); }
+    bool KeepKml() const override { return !fForm.cbDeleteTempFiles->isChecked(); }
     bool MakeGpx() const override { return fForm.cbMakeGpx->isChecked(); }
     void ShowStatus(const QString& text) override
     {

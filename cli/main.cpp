@@ -97,7 +97,7 @@ public:
     }
 
     QString TargetFolder() const override { return fTargetFolder; }
-    bool DeleteTempFiles() const override { return !fKeepKml; }
+    bool KeepKml() const override { return fKeepKml; }
     bool MakeGpx() const override { return fMakeGpx; }
     void ShowStatus(const QString& text) override { PrintOrFail(stdout, text + u'\n'); }
     void Warn(const QString& text) override { PrintOrFail(stderr, text + u'\n'); }

@@ -13,6 +13,7 @@
 #include "util/uVisibleText.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include <exception>
 #include <map>
@@ -113,11 +114,11 @@ int ConvertRoutes(const TChosenFiles& files, TConversionHost& host)
         const QString fTempFilename = output(".kml");
         const QString gpxFilename = output(".gpx");
 
-        TRoute aRoute(fImportFilename);
+        TRoute aRoute(QFileInfo(fImportFilename).path()); // a new route beside the file it is read from
         host.ShowStatus(QStringLiteral("Route laden: ") + VisibleText(importName));
         // The archive is made as the route loads, and takes its name only
         // once the route proves worth converting.
-        TRouteExport routeExport(aRoute, fTempFilename, fExportFilename, !host.DeleteTempFiles());
+        TRouteExport routeExport(aRoute, fTempFilename, fExportFilename, host.KeepKml());
         aRoute.setOnPointLoaded([&routeExport](const TGeoPoint& point) { routeExport.PointLoaded(point); });
         const bool loaded = LoadChosenRoute(aRoute, fImportFilename, host);
         if (aRoute.Count() == 0) {
@@ -207,7 +208,7 @@ QString CurrentErrorText()
     } catch (const std::exception& error) {
         return QString::fromLocal8Bit(error.what());
     } catch (...) {
-        return QStringLiteral("Unknown error");
+        return QStringLiteral("Internal error");
     }
 }
 

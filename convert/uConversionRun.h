@@ -14,7 +14,8 @@ class TRoute;
 class TConversionHost : public TRouteFileHost {
 public:
     virtual QString TargetFolder() const = 0;
-    virtual bool DeleteTempFiles() const = 0;
+    // Whether the .kml document stays beside each archive.
+    virtual bool KeepKml() const = 0;
     // Whether a GPX document goes beside each archive.
     virtual bool MakeGpx() const = 0;
     // Shows a status text, one line without control characters, and lets the
@@ -37,8 +38,8 @@ bool LoadChosenRoute(TRoute& route, const QString& path, TRouteFileHost& host);
 // run at once; the status keeps its last text. Memory that runs out is such
 // an error too (TErrorKind::ekOutOfMemory, naming the file), and the file in
 // hand is left as it was; a .gpx that fails so leaves its archive, which is
-// whole, behind. A .kml that is not kept never takes a name, so a file of
-// that name is never touched. From its start on, the shared record's
+// whole, behind. A .kml that is not kept is never written, so a file of that
+// name is never touched. From its start on, the shared record's
 // decimal separator is "." for every later user.
 int ConvertRoutes(const TChosenFiles& files, TConversionHost& host);
 
@@ -58,7 +59,8 @@ QString PassedOverWarning(const TPassedOver& passedOver);
 QString ReplacedArchiveWarning(const QString& archive, const QString& earlier, const QString& later);
 
 // The text of the exception being handled, for a front end's catch (...):
-// an Error's message, "Out of memory" for memory that ran out.
+// an Error's message, "Out of memory" for memory that ran out, "Internal
+// error" for an exception none of the program's code raises.
 QString CurrentErrorText();
 
 // The error's text as it is shown: control characters as "<U+XXXX>", so

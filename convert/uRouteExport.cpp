@@ -20,7 +20,7 @@ TRouteExport::~TRouteExport() = default;
 
 void TRouteExport::PointLoaded(const TGeoPoint& point)
 {
-    Guarded([&] {
+    ReportingMemory([&] {
         if (!fDocument)
             Begin();
         fDocument->Point(point);
@@ -29,48 +29,39 @@ void TRouteExport::PointLoaded(const TGeoPoint& point)
 
 void TRouteExport::Finish()
 {
-    Guarded([this] {
+    ReportingMemory([this] {
         if (!fDocument)
             Begin();
         fDocument->End();
-        if (!fKml->FlushFully())
-            throw Error::CannotCreateFile(DocumentName(), fKml->errorString());
-        if (fKeepKml)
+        // An entry of a document that is not kept has the stamp that document would have had.
+        TEntryStamp stamp = NewFileStamp();
+        if (fKml) {
             CommitSafeFile(*fKml);
-        fArchive->EndEntry(EntryStampOf(*fKml));
+            stamp = EntryStampOf(*fKml);
+        }
+        fArchive->EndEntry(stamp);
         fArchive->Release();
     });
 }
 
-// The document's own name only when the user asked for it.
-const QString& TRouteExport::DocumentName() const { return fKeepKml ? fKmlPath : fKmzPath; }
-
 void TRouteExport::Begin()
 {
-    fKml = std::make_unique<TAtomicFile>(fKmlPath);
-    if (!(fKeepKml ? fKml->Create() : fKml->CreateUnnamed()))
-        throw Error::CannotCreateFile(DocumentName(), fKml->errorString());
+    if (fKeepKml)
+        fKml = CreateSafeFile(fKmlPath);
     fArchive = std::make_unique<TKMZWriter>(fKmzPath);
-    fBoth = std::make_unique<TTeeDevice>(*fKml, fArchive->BeginEntry(ExtractFileName(fKmlPath), TZipMethod::Deflate));
-    fDocument = std::make_unique<TRouteHelper::TKmlPathWriter>(*fBoth);
+    QIODevice& entry = fArchive->BeginEntry(ExtractFileName(fKmlPath), TZipMethod::Deflate);
+    if (fKml)
+        fBoth = std::make_unique<TTeeDevice>(*fKml, entry);
+    fDocument = std::make_unique<TRouteHelper::TKmlPathWriter>(fBoth ? static_cast<QIODevice&>(*fBoth) : entry);
     fDocument->Begin(fRoute);
 }
 
-// A write that failed is reported with the reason of the file that refused
-// it: the document, or else the archive, whose compressing thread knows why.
-template <typename Write>
-void TRouteExport::Guarded(Write&& write)
+// Every other error is raised where it happens, naming its file.
+template <typename Step>
+void TRouteExport::ReportingMemory(Step&& step)
 {
     try {
-        try {
-            write();
-        } catch (const Error&) {
-            if (fKml && fKml->error() != QFileDevice::NoError)
-                throw Error::CannotCreateFile(DocumentName(), fKml->errorString());
-            if (fArchive)
-                fArchive->RaiseEntryFailure();
-            throw;
-        }
+        step();
     } catch (const std::bad_alloc&) {
         throw Error::OutOfMemory(fKmzPath, false);
     }

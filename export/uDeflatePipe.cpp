@@ -60,8 +60,7 @@ private:
 
     void WriteBuffer(std::size_t size)
     {
-        if (!WriteFully(fOut, QByteArrayView(fBuffer.data(), static_cast<qsizetype>(size))))
-            throw Error::StreamWrite();
+        WriteFully(fOut, QByteArrayView(fBuffer.data(), static_cast<qsizetype>(size)));
         fWritten += static_cast<qint64>(size);
         ResetBuffer();
     }
@@ -108,7 +107,7 @@ qint64 TDeflatePipe::writeData(const char* data, qint64 size)
             std::unique_lock lock(fMutex);
             fChanged.wait(lock, [this] { return !fEmpty.empty() || fFailed; });
             if (fFailed) {
-                setErrorString(ErrorText::StreamWrite());
+                setErrorString(fFailureReason);
                 return -1;
             }
             fFilling = fEmpty.back();
@@ -120,7 +119,7 @@ qint64 TDeflatePipe::writeData(const char* data, qint64 size)
         done += static_cast<qint64>(count);
         if (fFilling->Used == kPieceSize) {
             if (!fThread.joinable() && !StartThread()) {
-                setErrorString(ErrorText::StreamWrite());
+                setErrorString(fFailureReason);
                 return -1;
             }
             {
@@ -140,9 +139,7 @@ bool TDeflatePipe::StartThread()
         return true;
     } catch (...) {
         // Memory, or the system's room for another thread, has run out.
-        const std::lock_guard lock(fMutex);
-        fFailure = std::make_exception_ptr(std::bad_alloc());
-        fFailed = true;
+        Fail(std::make_exception_ptr(std::bad_alloc()));
         return false;
     }
 }
@@ -173,13 +170,29 @@ TDeflateResult TDeflatePipe::Result(qint64 compressedSize) const
 
 void TDeflatePipe::RaiseFailure()
 {
-    {
-        const std::lock_guard lock(fMutex);
-        if (!fFailed)
-            return;
-    }
     Stop(false);
+    if (!fFailure) // no write has failed: a read, which this device never gives
+        throw Error::StreamWrite();
     std::rethrow_exception(fFailure);
+}
+
+// Keeps the first failure, and its reason for errorString: what the file
+// written said, or that memory ran out.
+void TDeflatePipe::Fail(std::exception_ptr failure)
+{
+    QString reason = ErrorText::OutOfMemory();
+    try {
+        std::rethrow_exception(failure);
+    } catch (const Error& error) {
+        reason = error.Reason().isEmpty() ? error.Message() : error.Reason();
+    } catch (...) {
+    }
+    const std::lock_guard lock(fMutex);
+    if (fFailed)
+        return;
+    fFailure = std::move(failure);
+    fFailureReason = std::move(reason);
+    fFailed = true;
 }
 
 void TDeflatePipe::Stop(bool finish)
@@ -203,11 +216,6 @@ void TDeflatePipe::Stop(bool finish)
 // the stream if asked to. After a failure it only hands pieces back.
 void TDeflatePipe::Compress()
 {
-    const auto fail = [this] {
-        const std::lock_guard lock(fMutex);
-        fFailure = std::current_exception();
-        fFailed = true;
-    };
     for (;;) {
         Piece* piece = nullptr;
         bool failed = false;
@@ -224,7 +232,7 @@ void TDeflatePipe::Compress()
             try {
                 fDeflater->Feed(piece->Bytes.data(), piece->Used);
             } catch (...) {
-                fail();
+                Fail(std::current_exception());
             }
         }
         {
@@ -243,7 +251,7 @@ void TDeflatePipe::Compress()
         try {
             fCompressedSize = fDeflater->Finish();
         } catch (...) {
-            fail();
+            Fail(std::current_exception());
         }
     }
 }

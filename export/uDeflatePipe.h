@@ -1,6 +1,9 @@
 #pragma once
 
+#include "platform/DeviceError.h"
+
 #include <QIODevice>
+#include <QString>
 
 #include <condition_variable>
 #include <exception>
@@ -25,10 +28,11 @@ struct TDeflateResult {
 // the calling thread: a thread would cost more than it saves.
 //
 // While the second thread runs, only it touches `out`, until Finish or
-// RaiseFailure returns. A write fails (-1) once compressing has failed;
-// Finish or RaiseFailure then raises what stopped it, std::bad_alloc when
-// memory or a thread could not be had.
-class TDeflatePipe : public QIODevice {
+// RaiseFailure returns. A write fails (-1) once compressing has failed, with
+// the reason as errorString; Finish or RaiseFailure then raises what stopped
+// it as it was raised: the error of `out`, or std::bad_alloc when memory or
+// a thread could not be had.
+class TDeflatePipe : public QIODevice, public TFailingDevice {
 public:
     explicit TDeflatePipe(QIODevice& out);
     ~TDeflatePipe() override;
@@ -38,9 +42,8 @@ public:
     // Ends the stream once all data is compressed and written; raises what
     // made compressing or writing fail.
     TDeflateResult Finish();
-    // Raises what made compressing or writing fail, if anything did; the
-    // stream is abandoned then.
-    void RaiseFailure();
+    // Raises what made compressing or writing fail; the stream is abandoned.
+    [[noreturn]] void RaiseFailure() override;
 
     bool isSequential() const override { return true; }
 
@@ -56,6 +59,7 @@ private:
     };
 
     bool StartThread();
+    void Fail(std::exception_ptr failure);
     TDeflateResult Result(qint64 compressedSize) const;
     void Compress();
     void Stop(bool finish);
@@ -73,6 +77,7 @@ private:
     bool fFinish = false;         // end the stream at the end rather than abandon it
     bool fFailed = false;         // fFailure is set
     std::exception_ptr fFailure;
+    QString fFailureReason;
     qint64 fCompressedSize = 0;   // the second thread's until it is joined
     std::thread fThread;
 };

@@ -11,5 +11,5 @@ class TGeoList;
 // when it has one, its text. A waypoint without a valid position (not finite,
 // or beyond ±90 latitude or ±180 longitude) is left out; a longitude of 180
 // is written as -180. Returns the number of waypoints left out. A device that
-// takes no more raises "Stream write error".
+// takes no more raises its error (WriteFully).
 int WriteGpx(const TGeoList& route, QIODevice& device);

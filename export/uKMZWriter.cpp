@@ -2,6 +2,7 @@
 
 #include "export/uDeflatePipe.h"
 #include "platform/DateTime.h"
+#include "platform/DeviceError.h"
 #include "platform/Error.h"
 #include "platform/FileAttributes.h"
 #include "util/uDeviceWrite.h"
@@ -27,19 +28,13 @@ constexpr quint16 kVersion = 20; // APPNOTE 2.0; as "made by", high byte 0 is MS
 constexpr quint16 kUtf8NameFlag = 0x0800;
 constexpr std::size_t kInputChunk = 16384;
 
-void WriteBytes(QIODevice& device, QByteArrayView bytes)
-{
-    if (!WriteFully(device, bytes))
-        throw Error::StreamWrite();
-}
-
 // A ZIP field: little-endian on any machine.
 template <std::unsigned_integral T>
 void WriteField(QIODevice& device, T value)
 {
     std::array<char, sizeof(T)> bytes;
     qToLittleEndian(value, bytes.data());
-    WriteBytes(device, QByteArrayView(bytes.data(), bytes.size()));
+    WriteFully(device, QByteArrayView(bytes.data(), bytes.size()));
 }
 
 quint32 ZipSize(qint64 value, const QString& entryName)
@@ -56,10 +51,10 @@ void CopyToEnd(QIODevice& source, QIODevice& target)
     for (;;) {
         const qint64 count = source.read(chunk.data(), kInputChunk);
         if (count < 0)
-            throw Error(TErrorKind::ekReadFailed, ErrorText::StreamRead());
+            RaiseReadFailure(source);
         if (count == 0)
             return;
-        WriteBytes(target, QByteArrayView(chunk.data(), count));
+        WriteFully(target, QByteArrayView(chunk.data(), count));
     }
 }
 
@@ -81,6 +76,8 @@ TEntryStamp EntryStampOf(const QFileDevice& file)
     return {DosDateTimeOf(file.fileTime(QFileDevice::FileModificationTime)), WindowsFileAttributes(file)};
 }
 
+TEntryStamp NewFileStamp() { return {DosDateTimeOf(QDateTime::currentDateTime()), cArchiveAttribute}; }
+
 TZipWriter::TZipWriter(QIODevice& archive) : fArchive(archive) {}
 
 TZipWriter::~TZipWriter() = default;
@@ -96,7 +93,7 @@ QIODevice& TZipWriter::BeginEntry(const QString& name, TZipMethod method)
     // known only once the data is written.
     WriteField<quint32>(fArchive, kLocalHeaderSignature);
     WriteEntryFields(entry);
-    WriteBytes(fArchive, entry.Name);
+    WriteFully(fArchive, entry.Name);
     fData = std::make_unique<TDeflatePipe>(fArchive);
     fOpen = std::move(entry);
     return *fData;
@@ -120,22 +117,10 @@ void TZipWriter::EndEntry(TEntryStamp stamp)
     fEntries.push_back(std::move(entry));
 }
 
-void TZipWriter::RaiseEntryFailure()
-{
-    if (fData)
-        fData->RaiseFailure();
-}
-
 void TZipWriter::AddEntry(QIODevice& source, const QString& name, TZipMethod method, TEntryStamp stamp)
 {
     ZipSize(source.size() - source.pos(), name);
-    QIODevice& data = BeginEntry(name, method);
-    try {
-        CopyToEnd(source, data);
-    } catch (...) {
-        RaiseEntryFailure(); // the cause, when the data could not be taken
-        throw;
-    }
+    CopyToEnd(source, BeginEntry(name, method));
     EndEntry(stamp);
 }
 
@@ -151,7 +136,7 @@ void TZipWriter::Finish()
         WriteField<quint16>(fArchive, 0); // internal file attributes
         WriteField<quint32>(fArchive, entry.Stamp.ExternalAttributes);
         WriteField<quint32>(fArchive, entry.Offset);
-        WriteBytes(fArchive, entry.Name);
+        WriteFully(fArchive, entry.Name);
     }
     const qint64 directorySize = fArchive.pos() - directoryOffset;
     const auto entryCount = static_cast<quint16>(fEntries.size());
@@ -185,7 +170,7 @@ void TZipWriter::WriteEntryFields(const Entry& entry)
 void TZipWriter::SeekTo(qint64 offset)
 {
     if (!fArchive.seek(offset))
-        throw Error::StreamWrite();
+        RaiseWriteFailure(fArchive);
 }
 
 QString DocumentEntryName(const QString& fileName)
@@ -196,7 +181,7 @@ QString DocumentEntryName(const QString& fileName)
 }
 
 TKMZWriter::TKMZWriter(const QString& archivePath)
-    : fPath(archivePath), fFile(CreateSafeFile(archivePath)), fZip(std::make_unique<TZipWriter>(*fFile))
+    : fFile(CreateSafeFile(archivePath)), fZip(std::make_unique<TZipWriter>(*fFile))
 {
 }
 
@@ -230,32 +215,13 @@ void TKMZWriter::EndEntry(TEntryStamp stamp)
     AddOrDiscard([&] { fZip->EndEntry(stamp); });
 }
 
-void TKMZWriter::RaiseEntryFailure()
-{
-    if (fZip) // not discarded already
-        AddOrDiscard([this] { fZip->RaiseEntryFailure(); });
-}
-
 void TKMZWriter::Release()
 {
     if (!fZip)
         return;
     const auto close = qScopeGuard([this] { Close(); });
-    WriteArchive([this] { fZip->Finish(); });
+    fZip->Finish();
     CommitSafeFile(*fFile);
-}
-
-// A failing write on the archive is reported with the archive's own name.
-template <typename Write>
-void TKMZWriter::WriteArchive(Write&& write)
-{
-    try {
-        write();
-    } catch (const Error&) {
-        if (fFile->error() == QFileDevice::NoError)
-            throw;
-        throw Error::CannotCreateFile(fPath, fFile->errorString());
-    }
 }
 
 template <typename Add>
@@ -263,7 +229,7 @@ void TKMZWriter::AddOrDiscard(Add&& add)
 {
     Q_ASSERT(fZip); // released, or a previous add failed
     auto discard = qScopeGuard([this] { Close(); });
-    WriteArchive(add);
+    add();
     discard.dismiss();
 }
 

@@ -33,6 +33,9 @@ struct TEntryStamp {
 
 // Those of a file as it is now; it may have no name.
 TEntryStamp EntryStampOf(const QFileDevice& file);
+// Those a file made now would have: the clock's time and the archive
+// attribute alone.
+TEntryStamp NewFileStamp();
 
 // Writes a ZIP archive (no ZIP64, no data descriptors, no comments) from the
 // start of an empty, seekable device. Entry names are stored as UTF-8.
@@ -46,12 +49,10 @@ public:
 
     // Opens an entry whose data is written to the device returned, raw
     // deflated on a second thread as it comes, until EndEntry takes the
-    // stamp, known only then. One entry is open at a time.
+    // stamp, known only then. One entry is open at a time. A write to the
+    // device that fails raises what stopped it: the archive device's error.
     QIODevice& BeginEntry(const QString& name, TZipMethod method);
     void EndEntry(TEntryStamp stamp);
-    // Raises what kept the open entry's device from taking its data, if
-    // anything did: a write to it that failed has its cause here.
-    void RaiseEntryFailure();
     // Raw deflate of the source from its current position to its end; a
     // source too large is refused before anything is written.
     void AddEntry(QIODevice& source, const QString& name, TZipMethod method, TEntryStamp stamp);
@@ -100,23 +101,19 @@ public:
     // The same for an open file, which may have no name, from its current
     // position; its time stamp and attributes go with it.
     void AddFile(QFileDevice& source, const QString& archiveName, TZipMethod method);
-    // An entry written in steps, as TZipWriter's; any failure discards the
-    // archive.
+    // An entry written in steps, as TZipWriter's; a failure of either call
+    // discards the archive, as does a writer that goes without Release.
     QIODevice& BeginEntry(const QString& archiveName, TZipMethod method);
     void EndEntry(TEntryStamp stamp);
-    void RaiseEntryFailure();
     // Finishes the archive and gives it its name; after a failed AddFile
     // there is nothing left to finish.
     void Release();
 
 private:
-    template <typename Write>
-    void WriteArchive(Write&& write);
     template <typename Add>
     void AddOrDiscard(Add&& add);
     void Close();
 
-    QString fPath;
     std::unique_ptr<TAtomicFile> fFile;
     std::unique_ptr<TZipWriter> fZip;
 };

@@ -32,7 +32,7 @@ QString KMZKovaltPathStr(const TGeoList& route);
 // without byte-order mark, every line ended by CR LF, the last one included.
 // The bytes are those of KMZKovaltPathStr's text saved with
 // SaveTextFileUtf8Crlf, but the text is never whole in memory. A device that
-// takes no more raises "Stream write error".
+// takes no more raises its error (WriteFully).
 void WriteKMZKovaltPath(const TGeoList& route, QIODevice& device);
 
 // WriteKMZKovaltPath in steps, for a route that is still loading: Begin

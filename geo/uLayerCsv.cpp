@@ -60,15 +60,12 @@ QString TGeoList::ToCSV_Header() const
 
 void TGeoList::ExportAsCSV(const QString& aFilename) const
 {
-    const auto file = CreateSafeFile(aFilename);
-    const auto writeLine = [&](const QString& line) {
-        if (!WriteFully(*file, ToAnsi(line) + "\r\n"))
-            throw Error::CannotCreateFile(aFilename, file->errorString());
-    };
-    writeLine(ToCSV_Header());
-    for (const TGeoPoint* const item : fItems)
-        writeLine(item->ToCSV());
-    CommitSafeFile(*file);
+    WriteSafeFile(aFilename, [this](QIODevice& file) {
+        const auto writeLine = [&file](const QString& line) { WriteFully(file, ToAnsi(line) + "\r\n"); };
+        writeLine(ToCSV_Header());
+        for (const TGeoPoint* const item : fItems)
+            writeLine(item->ToCSV());
+    });
 }
 
 QString TGeoList::SaveSelection()

@@ -29,16 +29,13 @@ bool HasStaleGuids(quint16 version) { return version >= 1 && version <= 5; }
 constexpr qint64 kFileWindow = 64 * 1024;
 
 // The head of the file `reader` reads, which stays unread.
-TFileHead PeekFileHead(TStreamReader& reader, const QString& fileName, const QIODevice& file)
-{
-    try {
-        return ParseFileHead(reader.PeekUpTo(cLongestFileHead));
-    } catch (const Error& e) {
-        if (e.Kind() == TErrorKind::ekReadFailed)
-            throw Error::CannotReadFile(fileName, file.errorString());
-        throw;
-    }
-}
+TFileHead PeekFileHead(TStreamReader& reader) { return ParseFileHead(reader.PeekUpTo(cLongestFileHead)); }
+
+// An error of a notification, carried past the load's damage containment:
+// it is none of the file's.
+struct TNotificationError {
+    std::exception_ptr Error;
+};
 
 // The head of a file; none when the name is no existing regular file.
 std::optional<TFileHead> ReadFileHead(const QString& fileName)
@@ -47,7 +44,7 @@ std::optional<TFileHead> ReadFileHead(const QString& fileName)
     if (!file.Open(fileName))
         return std::nullopt;
     TStreamReader reader(file, cLongestFileHead);
-    return PeekFileHead(reader, fileName, file);
+    return PeekFileHead(reader);
 }
 
 } // namespace
@@ -224,7 +221,7 @@ bool TGeoList::LoadFromFile(const QString& value)
     if (!file.Open(value))
         return false;
     TStreamReader reader(file, kFileWindow);
-    if (!IsValidHead(PeekFileHead(reader, value, file)) || value == fFilename)
+    if (!IsValidHead(PeekFileHead(reader)) || value == fFilename)
         return false;
     fFilename = value;
     fClaimedCount = -1;
@@ -233,9 +230,9 @@ bool TGeoList::LoadFromFile(const QString& value)
     Notify(fOnBeforeLoad);
     try {
         LoadFromReader(reader);
+    } catch (const TNotificationError& notification) {
+        std::rethrow_exception(notification.Error);
     } catch (const Error& e) {
-        if (e.Kind() == TErrorKind::ekReadFailed)
-            throw Error::CannotReadFile(value, file.errorString());
         if (e.Kind() != TErrorKind::ekDamage)
             throw;
         // What was read before the damage stays.
@@ -281,7 +278,11 @@ bool TGeoList::SaveToFile(quint16 version, bool selection)
 void TGeoList::LoadFromStream(QIODevice& stream)
 {
     TStreamReader reader(stream);
-    LoadFromReader(reader);
+    try {
+        LoadFromReader(reader);
+    } catch (const TNotificationError& notification) {
+        std::rethrow_exception(notification.Error);
+    }
 }
 
 void TGeoList::LoadFromReader(TStreamReader& stream)
@@ -343,8 +344,13 @@ void TGeoList::LoadPOIs(TStreamReader& stream, quint16 version)
     for (qint32 i = 0; i < count; ++i) {
         TGeoPoint& point = *AddForLoading();
         LoadPoint(point, stream, version);
-        if (fOnPointLoaded)
+        if (!fOnPointLoaded)
+            continue;
+        try {
             fOnPointLoaded(point);
+        } catch (...) {
+            throw TNotificationError{std::current_exception()};
+        }
     }
 }
 

@@ -1,6 +1,7 @@
 #include "geo/uStreamUtils.h"
 
 #include "platform/CodePage.h"
+#include "platform/DeviceError.h"
 #include "platform/Error.h"
 
 #include <QStringDecoder>
@@ -17,7 +18,7 @@ namespace {
 void WriteAll(QIODevice& stream, const char* data, qint64 size)
 {
     if (size > 0 && stream.write(data, size) != size)
-        throw Error::StreamWrite();
+        RaiseWriteFailure(stream);
 }
 
 template <typename T>
@@ -134,10 +135,6 @@ bool ParseGuidText(Text text, QUuid& guid)
     return true;
 }
 
-// The device gave less than it said it holds: it failed, or the data
-// changed while it was read. Either way this is no damage in the data.
-Error ReadFailed() { return {TErrorKind::ekReadFailed, ErrorText::StreamRead()}; }
-
 } // namespace
 
 // ------------------------------------------------------------ TStreamReader
@@ -167,7 +164,7 @@ void TStreamReader::Refill(qint64 count)
     fWindow.resize(size);
     fWindow.resize(std::max<qint64>(fStream.peek(fWindow.data(), size), 0));
     if (fWindow.size() < count)
-        throw ReadFailed();
+        RaiseReadFailure(fStream);
 }
 
 QByteArrayView TStreamReader::TakeBeyondWindow(qint64 count)
@@ -198,7 +195,7 @@ void TStreamReader::Skip(qint64 count)
     fTaken += inWindow;
     Consume();
     if (fStream.skip(count - inWindow) != count - inWindow)
-        throw ReadFailed();
+        RaiseReadFailure(fStream);
 }
 
 // ----------------------------------------------------------------- values

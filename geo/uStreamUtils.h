@@ -11,10 +11,11 @@
 // Typed little-endian values on byte streams: the building blocks of layer
 // and route files. Values follow each other with no tags and no padding.
 //
-// Every read is bounded: a value the stream cannot deliver in full, or a
-// count larger than the bytes left, raises "Stream read error" at once,
-// before room for it is made. Writes raise "Stream write error" when the
-// device takes fewer bytes than offered.
+// Every read is bounded: a value the stream does not hold in full, or a
+// count larger than the bytes left, raises "Stream read error" (damage) at
+// once, before room for it is made; a device that fails to deliver what it
+// holds raises its own error (RaiseReadFailure). A write the device takes
+// fewer bytes of than offered raises the device's error (RaiseWriteFailure).
 //
 // Each read comes in two forms: on a device, for a value or two, and on a
 // TStreamReader, for the long runs of values of a layer file.

@@ -1,5 +1,7 @@
 #include "platform/AtomicFile.h"
 
+#include "platform/Error.h"
+
 #include <QFileInfo>
 #include <QRandomGenerator>
 
@@ -77,9 +79,7 @@ private:
 
 } // namespace
 
-bool TAtomicFile::Create() { return Make(true); }
-
-bool TAtomicFile::CreateUnnamed() { return Make(false); }
+void TAtomicFile::RaiseFailure() { throw Error::CannotCreateFile(fPath, errorString()); }
 
 bool TAtomicFile::Fail(int error)
 {
@@ -141,21 +141,19 @@ TAtomicFile::~TAtomicFile()
 // Creates the file under a fresh temporary name (there is no file without
 // one to link, so `handle` is always -1); its descriptor is left in fHandle.
 // The name is registered before it exists, so that no Ctrl+C finds it made
-// but unknown. A file that will never take a name goes when it is closed.
+// but unknown.
 bool TAtomicFile::TakeTemporaryName(int handle)
 {
     Q_ASSERT(handle < 0);
     // Shared for deletion, so that it can be renamed while open; asking no
-    // deletion itself, so that others can open it once it has its name. One
-    // that never takes a name must ask it, to go when it is closed.
+    // deletion itself, so that others can open it once it has its name.
     constexpr DWORD kShared = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-    const DWORD access = GENERIC_READ | GENERIC_WRITE | WRITE_DAC | (fWillTakeName ? 0 : DELETE);
-    const DWORD flags = FILE_ATTRIBUTE_NORMAL | (fWillTakeName ? 0 : FILE_FLAG_DELETE_ON_CLOSE);
+    constexpr DWORD kAccess = GENERIC_READ | GENERIC_WRITE | WRITE_DAC;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         ChooseLetters(fNativeTemporary);
         gTemporaryNames.Register(fNativeTemporary.c_str());
         const HANDLE handle =
-            CreateFileW(fNativeTemporary.c_str(), access, kShared, nullptr, CREATE_NEW, flags, nullptr);
+            CreateFileW(fNativeTemporary.c_str(), kAccess, kShared, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle != INVALID_HANDLE_VALUE) {
             fHasTemporaryName = true;
             fHandle = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDWR | _O_BINARY);
@@ -183,14 +181,13 @@ void TAtomicFile::DropTemporaryName()
     fHasTemporaryName = false;
 }
 
-bool TAtomicFile::Make(bool willTakeName)
+bool TAtomicFile::Create()
 {
     // Fail before anything is written rather than at the commit.
     const DWORD target = GetFileAttributesW(fNativePath.c_str());
-    if (willTakeName && target != INVALID_FILE_ATTRIBUTES && (target & FILE_ATTRIBUTE_DIRECTORY)
+    if (target != INVALID_FILE_ATTRIBUTES && (target & FILE_ATTRIBUTE_DIRECTORY)
         && !(target & FILE_ATTRIBUTE_REPARSE_POINT))
         return Fail(ERROR_ACCESS_DENIED); // as the system says of a folder opened as a file
-    fWillTakeName = willTakeName;
     if (!TakeTemporaryName(-1))
         return false;
     return open(fHandle, QIODevice::ReadWrite, QFileDevice::DontCloseHandle);
@@ -338,25 +335,23 @@ void TAtomicFile::DropTemporaryName()
     fHasTemporaryName = false;
 }
 
-bool TAtomicFile::Make(bool willTakeName)
+bool TAtomicFile::Create()
 {
-    if (willTakeName) {
-        struct stat target {};
-        if (::lstat(fNativePath.c_str(), &target) == 0) {
-            // Fail before anything is written rather than at the commit.
-            if (S_ISDIR(target.st_mode))
-                return Fail(EISDIR);
-            // A private file's replacement is never readable by others, not even while it is written.
-            if (S_ISREG(target.st_mode))
-                fMode = target.st_mode & kPermissionBits;
-        }
+    struct stat target {};
+    if (::lstat(fNativePath.c_str(), &target) == 0) {
+        // Fail before anything is written rather than at the commit.
+        if (S_ISDIR(target.st_mode))
+            return Fail(EISDIR);
+        // A private file's replacement is never readable by others, not even while it is written.
+        if (S_ISREG(target.st_mode))
+            fMode = target.st_mode & kPermissionBits;
     }
     const std::string folder = NativePath(QFileInfo(fPath).path());
     fHandle = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, fMode);
     if (fHandle < 0 && !NoUnnamedFiles(errno))
         return Fail(errno);
     // Without /proc (a chroot, a small container) such a file could never take a name.
-    if (fHandle >= 0 && willTakeName && !CanLinkHandle(fHandle)) {
+    if (fHandle >= 0 && !CanLinkHandle(fHandle)) {
         ::close(fHandle);
         fHandle = -1;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/DeviceError.h"
+
 #include <QFile>
 #include <QString>
 
@@ -14,10 +16,10 @@
 // replaces another has its permissions (a new one gets the umask's, or on
 // Windows its folder's) and, on Windows, its attributes hidden and system.
 // Commit needs no memory, so memory that runs out cannot leave a temporary
-// file behind. On Windows every file is written under a temporary name, and
-// one that will never take a name goes when it is closed, whatever ends the
-// program.
-class TAtomicFile : public QFile {
+// file behind. On Windows every file is written under a temporary name. A
+// write that fails raises "Cannot create file "%s". %s" with the target's
+// name.
+class TAtomicFile : public QFile, public TFailingDevice {
 public:
     explicit TAtomicFile(const QString& path);
     ~TAtomicFile() override;
@@ -30,9 +32,6 @@ public:
     // errorString(), when it cannot be made, or when the target's name is a
     // folder's, which the file could never take.
     bool Create();
-    // The same for a file that will never be committed: whatever holds the
-    // target's name does not matter to it.
-    bool CreateUnnamed();
     // Writes out what is buffered, syncs the file to disk and gives it its
     // name; the file stays open. False, with errorString(), when any of that
     // failed; the target is then as it was.
@@ -40,9 +39,9 @@ public:
     // Writes out what is buffered; a full disk takes part of it and tells
     // why only on the next attempt, so this tries again while it takes some.
     bool FlushFully();
+    [[noreturn]] void RaiseFailure() override;
 
 private:
-    bool Make(bool willTakeName);
     bool Fail(int error);
     bool TakeTemporaryName(int handle);
     void DropTemporaryName();
@@ -60,9 +59,6 @@ private:
     bool fHasTemporaryName = false;
     int fHandle = -1;      // a file descriptor (on Windows the C library's)
     unsigned fMode = 0666; // before the umask
-#ifdef Q_OS_WIN
-    bool fWillTakeName = true; // else it goes when closed
-#endif
 };
 
 // From now on SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGALRM, SIGUSR1 and SIGUSR2

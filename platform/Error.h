@@ -24,6 +24,7 @@ inline QString StreamWrite() { return QStringLiteral("Stream write error"); }
 inline QString RangeCheck() { return QStringLiteral("Range check error"); }
 inline QString ArgumentOutOfRange() { return QStringLiteral("Argument out of range"); }
 inline QString OutOfMemory() { return QStringLiteral("Out of memory"); }
+inline QString FileShrank() { return QStringLiteral("The file grew shorter while it was read"); }
 inline QString CannotOpenFile(const QString& path, const QString& reason)
 {
     return QStringLiteral("Cannot open file \"%1\". %2").arg(path, reason);

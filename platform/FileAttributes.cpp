@@ -40,10 +40,9 @@ quint32 Attributes(bool directory, QFileDevice::Permissions permissions)
 {
     constexpr quint32 kReadOnly = 0x1;
     constexpr quint32 kDirectory = 0x10;
-    constexpr quint32 kArchive = 0x20;
     constexpr auto kAnyWrite = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
 
-    const quint32 kind = directory ? kDirectory : kArchive;
+    const quint32 kind = directory ? kDirectory : cArchiveAttribute;
     return (permissions & kAnyWrite) ? kind : kind | kReadOnly;
 }
 

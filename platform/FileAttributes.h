@@ -11,5 +11,7 @@
 // 0x20 and a folder 0x10, plus 0x1 when nobody may write it. A path that does
 // not exist gives 0.
 quint32 WindowsFileAttributes(const QString& path);
+// What a new file has.
+inline constexpr quint32 cArchiveAttribute = 0x20;
 // The same for an open file, which may have no name.
 quint32 WindowsFileAttributes(const QFileDevice& file);

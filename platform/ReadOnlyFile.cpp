@@ -16,12 +16,6 @@
 #include <cerrno>
 #endif
 
-namespace {
-
-QString ShrankText() { return QStringLiteral("The file grew shorter while it was read"); }
-
-} // namespace
-
 TReadOnlyFile::~TReadOnlyFile() { close(); }
 
 bool TReadOnlyFile::seek(qint64 pos)
@@ -41,8 +35,16 @@ void TReadOnlyFile::close()
     fHandle = -1;
 }
 
-void TReadOnlyFile::Take(qintptr handle, qint64 size)
+// A read that came short without failing met the end of a file that shrank.
+void TReadOnlyFile::RaiseFailure()
 {
+    throw Error::CannotReadFile(fFileName, fReadFailed ? errorString() : ErrorText::FileShrank());
+}
+
+void TReadOnlyFile::Take(const QString& fileName, qintptr handle, qint64 size)
+{
+    fFileName = fileName;
+    fReadFailed = false;
     fHandle = handle;
     fSize = size;
     fOffset = 0;
@@ -53,11 +55,13 @@ qint64 TReadOnlyFile::readData(char* data, qint64 maxSize)
 {
     const qint64 count = ReadAt(data, maxSize);
     if (count < 0) {
+        fReadFailed = true;
         setErrorString(qt_error_string());
         return -1;
     }
     if (count == 0 && maxSize > 0 && fOffset < fSize) {
-        setErrorString(ShrankText());
+        fReadFailed = true;
+        setErrorString(ErrorText::FileShrank());
         return -1;
     }
     fOffset += count;
@@ -90,7 +94,7 @@ bool TReadOnlyFile::Open(const QString& fileName)
         CloseHandle(handle);
         return false;
     }
-    Take(reinterpret_cast<qintptr>(handle), size.QuadPart);
+    Take(fileName, reinterpret_cast<qintptr>(handle), size.QuadPart);
     return true;
 }
 
@@ -149,7 +153,7 @@ bool TReadOnlyFile::Open(const QString& fileName)
         ::close(fd);
         return false;
     }
-    Take(fd, status.st_size);
+    Take(fileName, fd, status.st_size);
     return true;
 }
 

@@ -1,6 +1,5 @@
 #include "util/uCrLfWriter.h"
 
-#include "platform/Error.h"
 #include "util/uDeviceWrite.h"
 
 #include <algorithm>
@@ -56,7 +55,7 @@ void TCrLfWriter::Put(QByteArrayView bytes)
     if (fUsed + size > fBuffer.size()) {
         Flush();
         if (size > fBuffer.size()) {
-            WriteOut(bytes);
+            WriteFully(fDevice, bytes);
             return;
         }
     }
@@ -66,12 +65,6 @@ void TCrLfWriter::Put(QByteArrayView bytes)
 
 void TCrLfWriter::Flush()
 {
-    WriteOut(QByteArrayView(fBuffer.data(), static_cast<qsizetype>(fUsed)));
+    WriteFully(fDevice, QByteArrayView(fBuffer.data(), static_cast<qsizetype>(fUsed)));
     fUsed = 0;
-}
-
-void TCrLfWriter::WriteOut(QByteArrayView bytes)
-{
-    if (!WriteFully(fDevice, bytes))
-        throw Error::StreamWrite();
 }

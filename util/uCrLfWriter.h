@@ -9,8 +9,8 @@
 // break (CR LF, lone CR, lone LF) becomes CR LF, also when a CR LF pair is
 // split between two writes, and Finish ends a last line that has none. So a
 // text written in pieces gives the bytes of TStringList's SetText and Text.
-// Output leaves in large pieces; a device that takes no more raises "Stream
-// write error".
+// Output leaves in large pieces; a device that takes no more raises its
+// error (WriteFully).
 class TCrLfWriter {
 public:
     explicit TCrLfWriter(QIODevice& device);
@@ -22,7 +22,6 @@ public:
 private:
     void Put(QByteArrayView bytes);
     void Flush();
-    void WriteOut(QByteArrayView bytes);
 
     QIODevice& fDevice;
     std::vector<char> fBuffer;

@@ -1,6 +1,14 @@
 #include "util/uDeviceWrite.h"
 
-bool WriteFully(QIODevice& device, QByteArrayView bytes)
+#include "platform/DeviceError.h"
+
+void WriteFully(QIODevice& device, QByteArrayView bytes)
+{
+    if (!TryWriteFully(device, bytes))
+        RaiseWriteFailure(device);
+}
+
+bool TryWriteFully(QIODevice& device, QByteArrayView bytes)
 {
     while (!bytes.isEmpty()) {
         const qint64 written = device.write(bytes.data(), bytes.size());

@@ -22,14 +22,9 @@ std::unique_ptr<TAtomicFile> CreateSafeFile(const QString& path);
 // file without committing removes the temporary file.
 void CommitSafeFile(TAtomicFile& file);
 
-// Creates the file, lets `write` fill it and writes out what is buffered,
-// leaving it open. When that fails, "Cannot create file "%s". %s" is raised
-// with `shownPath` and the file's reason; other errors of `write` go on as
-// they are.
-void FillSafeFile(TAtomicFile& file, const std::function<void(QIODevice&)>& write, const QString& shownPath);
-
-// Creates the file, fills it and commits it, with the errors of both. A file
-// that failed is dropped.
+// Creates the file, lets `write` fill it and commits it. A write to the file
+// that fails raises the file's error where it fails; any error of `write`
+// drops the file.
 void WriteSafeFile(const QString& path, const std::function<void(QIODevice&)>& write);
 
 // The text as UTF-8 without byte-order mark, every line (split at CR LF, lone

@@ -1,14 +1,18 @@
 #pragma once
 
+#include "platform/DeviceError.h"
+
 #include <QIODevice>
 
 // A write-only device that writes everything to two devices, the first
-// first. A write fails (-1) when either device does not take it all.
-class TTeeDevice : public QIODevice {
+// first. A write fails (-1) when either device does not take it all; the
+// error raised then is that device's.
+class TTeeDevice : public QIODevice, public TFailingDevice {
 public:
     TTeeDevice(QIODevice& first, QIODevice& second);
 
     bool isSequential() const override { return true; }
+    [[noreturn]] void RaiseFailure() override;
 
 protected:
     qint64 readData(char* data, qint64 maxSize) override;
@@ -17,4 +21,5 @@ protected:
 private:
     QIODevice& fFirst;
     QIODevice& fSecond;
+    QIODevice* fFailed = nullptr; // the device that refused a write
 };

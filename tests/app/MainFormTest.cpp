@@ -701,12 +701,12 @@ TEST_F(MainFormTest, TheRunSeesTheControlsAsTheyAreAtEachStep)
     QStringList seen;
     bool eventsHandled = false;
     fForm->SetConversion([&](const QStringList& files, TConversionHost& host) {
-        seen << host.TargetFolder() << QString::number(host.DeleteTempFiles()) << QString::number(host.MakeGpx());
+        seen << host.TargetFolder() << QString::number(host.KeepKml()) << QString::number(host.MakeGpx());
         // What the user changes while the run works applies to what follows.
         list->SetDirectory(other);
         Control<QCheckBox>("cbDeleteTempFiles")->setChecked(false);
         Control<QCheckBox>("cbMakeGpx")->setChecked(true);
-        seen << host.TargetFolder() << QString::number(host.DeleteTempFiles()) << QString::number(host.MakeGpx());
+        seen << host.TargetFolder() << QString::number(host.KeepKml()) << QString::number(host.MakeGpx());
 
         QTimer::singleShot(0, [&eventsHandled] { eventsHandled = true; });
         host.ShowStatus(QStringLiteral("Route laden: ") + QFileInfo(files.front()).fileName());
@@ -718,7 +718,7 @@ TEST_F(MainFormTest, TheRunSeesTheControlsAsTheyAreAtEachStep)
 
     fForm->btnOpenClick();
 
-    EXPECT_EQ(seen, QStringList({fRoutes.path(), QStringLiteral("1"), QStringLiteral("0"), other, QStringLiteral("0"),
+    EXPECT_EQ(seen, QStringList({fRoutes.path(), QStringLiteral("0"), QStringLiteral("0"), other, QStringLiteral("1"),
                                  QStringLiteral("1")}));
 }
 
@@ -734,7 +734,7 @@ TEST_F(MainFormTest, AnErrorEndsTheRunInAMessageBoxAndANewRunCanStart)
                   u"Cannot create file \"/kmz/Haven.kml\". Permission denied."},
              Case{[] { throw std::runtime_error("out of memory"); }, u"out of memory."},
              Case{[] { throw std::bad_alloc(); }, u"Out of memory."},
-             Case{[] { throw 42; }, u"Unknown error."},
+             Case{[] { throw 42; }, u"Internal error."},
          }) {
         SCOPED_TRACE(QString::fromUtf16(c.shown).toStdString());
         fMessages.clear();

@@ -6,7 +6,10 @@
 #include "convert/uConversionRun.h"
 
 #include "platform/Error.h"
+#include "platform/FileAttributes.h"
 #include "support/FileSizeLimit.h"
+#include "support/TestSupport.h"
+#include "support/ZipReader.h"
 
 #include <QDir>
 #include <QFile>
@@ -170,6 +173,29 @@ TEST_F(Converter, KeptKmlIsUtf8WithCrLfAndMatchesTheArchive)
     const QString kmz = QDir(Target()).filePath(QStringLiteral("Haven.kmz"));
     EXPECT_EQ(ArchiveProblems(kmz, Line(kBiesbosch)), QString());
     EXPECT_EQ(Unpacked(kmz), bytes);
+}
+
+// The entry has its document's time and attributes: a kept file's own, else
+// those of a file made as the document was finished.
+TEST_F(Converter, TheEntryIsStampedAsItsDocument)
+{
+    const QString route = WriteRoute(QStringLiteral("Haven.rte"), QStringLiteral("Haven"), kBiesbosch);
+    const QString kmz = QDir(Target()).filePath(QStringLiteral("Haven.kmz"));
+    const QString kml = QDir(Target()).filePath(QStringLiteral("Haven.kml"));
+    const auto packed = [](TDosDateTime t) { return quint32(t.Date) << 16 | t.Time; };
+
+    const quint32 before = packed(DosDateTimeOf(QDateTime::currentDateTime()));
+    ASSERT_EQ(Convert({QStringLiteral("--target"), Target(), route}).exitCode, 0);
+    const quint32 after = packed(DosDateTimeOf(QDateTime::currentDateTime()));
+    const TZipEntry made = ReadSingleEntry(ReadFile(kmz));
+    EXPECT_EQ(made.ExternalAttributes, 0x20u);
+    EXPECT_GE(packed(made.Stamp), before);
+    EXPECT_LE(packed(made.Stamp), after);
+
+    ASSERT_EQ(Convert({QStringLiteral("--keep-kml"), QStringLiteral("--target"), Target(), route}).exitCode, 0);
+    const TZipEntry kept = ReadSingleEntry(ReadFile(kmz));
+    EXPECT_EQ(kept.ExternalAttributes, WindowsFileAttributes(kml));
+    EXPECT_EQ(kept.Stamp, DosDateTimeOf(QFileInfo(kml).lastModified()));
 }
 
 TEST_F(Converter, OldVersionsAndScrambledTextsConvert)

@@ -350,11 +350,8 @@ TEST_F(UserFiles, TwoRunsIntoOneFolderAtOnce)
     EXPECT_EQ(ReadFile(Path(QStringLiteral("out/r7.kml"))), QByteArray("the user's own"));
 }
 
-// Where the folder cannot make files without a name (as FAT or a network
-// share), the files get short temporary names of their own: a name near the
-// limit still fits, and an interrupt at any moment removes them. strace
-// refuses O_TMPFILE in the target folder.
-class UnnamedFilesRefused : public UserFiles {
+// The files the converter opens in the target folder, as strace sees them.
+class TracedFiles : public UserFiles {
 protected:
     void SetUp() override
     {
@@ -366,14 +363,41 @@ protected:
         }
     }
 
-    QStringList Strace() const
+    QStringList Trace() const
     {
         return {QStringLiteral("strace"), QStringLiteral("-f"), QStringLiteral("-o"), Path(QStringLiteral("trace")),
-                QStringLiteral("-P"), Target(), QStringLiteral("-e"), QStringLiteral("trace=openat"),
-                QStringLiteral("-e"), QStringLiteral("inject=openat:error=EOPNOTSUPP")};
+                QStringLiteral("-P"), Target(), QStringLiteral("-e"), QStringLiteral("trace=openat")};
+    }
+    QByteArray Traced() const { return ReadFile(Path(QStringLiteral("trace"))); }
+};
+
+// Without --keep-kml the document goes into the archive alone: the one file
+// a route makes in the target is its archive.
+TEST_F(TracedFiles, EachRouteMakesItsArchiveAndOnlyAKeptDocumentBeside)
+{
+    const QString route = WriteRoute(QStringLiteral("Amstel.rte"), QStringLiteral("Amstel"), kBiesbosch);
+    for (const bool keep : {false, true}) {
+        SCOPED_TRACE(keep);
+        QStringList args{QStringLiteral("--target"), Target(), route};
+        if (keep)
+            args.prepend(QStringLiteral("--keep-kml"));
+        ASSERT_EQ(RunConverter(args, WithoutLeakCheck, Trace()).exitCode, 0);
+        EXPECT_EQ(Traced().count("O_TMPFILE"), keep ? 2 : 1);
+    }
+}
+
+// Where the folder cannot make files without a name (as FAT or a network
+// share), the files get short temporary names of their own: a name near the
+// limit still fits, and an interrupt at any moment removes them. strace
+// refuses O_TMPFILE in the target folder.
+class UnnamedFilesRefused : public TracedFiles {
+protected:
+    QStringList Strace() const
+    {
+        return Trace() << QStringLiteral("-e") << QStringLiteral("inject=openat:error=EOPNOTSUPP");
     }
 
-    bool Refused() const { return ReadFile(Path(QStringLiteral("trace"))).contains("EOPNOTSUPP"); }
+    bool Refused() const { return Traced().contains("EOPNOTSUPP"); }
 };
 
 TEST_F(UnnamedFilesRefused, ANameNearTheLimitStillFits)

@@ -12,7 +12,7 @@ public:
     explicit RecordingHost(QString folder = {}) : fFolder(std::move(folder)) {}
 
     QString TargetFolder() const override { return fFolder; }
-    bool DeleteTempFiles() const override { return true; }
+    bool KeepKml() const override { return false; }
     bool MakeGpx() const override { return false; }
     void ShowStatus(const QString& text) override { Statuses << text; }
     void Warn(const QString& text) override { Warnings << text; }

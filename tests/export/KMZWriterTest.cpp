@@ -3,6 +3,7 @@
 #include "support/RefusedWrite.h"
 #include "support/TestSupport.h"
 #include "support/ZipReader.h"
+#include "util/uDeviceWrite.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -290,7 +291,7 @@ TEST(ZipWriter, RefusesWhatTheFieldsCannotHold)
 
 // An entry written in steps records the stamp given at its end, with the
 // CRC and sizes of all that was written. When the archive refuses the data,
-// the entry raises why.
+// the write to the entry that meets it raises the archive's error.
 TEST(ZipWriter, AnEntryWrittenInSteps)
 {
     const QByteArray content = Noise(200000);
@@ -311,13 +312,38 @@ TEST(ZipWriter, AnEntryWrittenInSteps)
 
     FullDevice full(1000);
     TZipWriter refused(full);
-    writeAll(refused.BeginEntry(QStringLiteral("Ruis.bin"), TZipMethod::Deflate));
+    QIODevice& data = refused.BeginEntry(QStringLiteral("Ruis.bin"), TZipMethod::Deflate);
     EXPECT_EQ(ErrorOf([&] {
-                  refused.RaiseEntryFailure();
+                  for (qsizetype at = 0; at < content.size(); at += 1000)
+                      WriteFully(data, QByteArrayView(content).sliced(at, 1000));
                   refused.EndEntry({kStamp, 0x21});
               }),
               ErrorText::StreamWrite());
 }
+
+#ifndef Q_OS_WIN
+// A file that fails is named with the system's reason, raised in the thread
+// that writes the entry, though the compressing thread met it first.
+TEST(ZipWriter, AFileThatFailsGivesItsNameAndReason)
+{
+    const QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("Ruis.zip")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    const FileSizeLimitScope limit(1000);
+    const QByteArray content = Noise(1000000);
+    TZipWriter zip(file);
+    QIODevice& data = zip.BeginEntry(QStringLiteral("Ruis.bin"), TZipMethod::Deflate);
+    try {
+        for (qsizetype at = 0; at < content.size(); at += 1000)
+            WriteFully(data, QByteArrayView(content).sliced(at, 1000));
+        zip.EndEntry({kStamp, 0x20});
+        ADD_FAILURE() << "no error";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.Kind(), TErrorKind::ekCannotCreate);
+        EXPECT_EQ(e.Message(), ErrorText::CannotCreateFile(file.fileName(), QStringLiteral("File too large")));
+    }
+}
+#endif
 
 struct StampCase {
     QDateTime moment;

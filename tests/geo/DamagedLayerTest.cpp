@@ -149,32 +149,38 @@ private:
     qint64 fGood;
 };
 
-// The kind of error a load from the device raises.
-std::optional<TErrorKind> LoadErrorKind(QIODevice& device)
+// The error a load from the device raises.
+std::optional<Error> LoadError(QIODevice& device)
 {
     TGeoList layer;
     try {
         layer.LoadFromStream(device);
     } catch (const Error& e) {
-        return e.Kind();
+        return e;
     }
     return std::nullopt;
 }
 
-// A device that fails is no damage: the load raises a read failure, never
-// the "Stream read error" of data that ends early.
+// A device that fails is no damage: the load raises a read failure with the
+// device's reason, never the "Stream read error" of data that ends early.
 TEST(DamagedLayerStream, ADeviceThatFailsIsAReadFailureNotDamage)
 {
     const auto sample = Sample();
     const QByteArray bytes = Written([&](QIODevice& s) { sample->SaveToStream(s, 6, false); });
     for (const qint64 good : {qint64(0), qint64(7), bytes.size() / 2, bytes.size() - 1}) {
+        SCOPED_TRACE(good);
         FailingDevice device(bytes, good);
-        EXPECT_EQ(LoadErrorKind(device), TErrorKind::ekReadFailed) << good;
+        const std::optional<Error> error = LoadError(device);
+        ASSERT_TRUE(error);
+        EXPECT_EQ(error->Kind(), TErrorKind::ekReadFailed);
+        EXPECT_EQ(error->Reason(), QStringLiteral("Input/output error"));
     }
     QByteArray cut = bytes.left(bytes.size() - 1);
     QBuffer buffer(&cut);
     buffer.open(QIODevice::ReadOnly);
-    EXPECT_EQ(LoadErrorKind(buffer), TErrorKind::ekDamage);
+    const std::optional<Error> damage = LoadError(buffer);
+    ASSERT_TRUE(damage);
+    EXPECT_EQ(damage->Kind(), TErrorKind::ekDamage);
 }
 
 // ------------------------------------------------------------ single fields

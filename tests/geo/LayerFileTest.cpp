@@ -451,6 +451,29 @@ TEST_F(LayerFileLoad, ANotificationsErrorReachesTheCallerAfterTheLoadIsClosed)
     EXPECT_FALSE(layer.HasChanged());
 }
 
+// What a point's notification raises is its own, whatever its kind: never
+// taken for damage in the file, nor for a failure to read it.
+TEST_F(LayerFileLoad, APointNotificationsErrorIsNeitherDamageNorTheFilesFailure)
+{
+    const QString path = WriteFile(QStringLiteral("a.lay"), Saved(*Sample(), 6));
+    const Error raised[] = {Error::RangeCheck(), Error::StreamRead(),
+                            Error::CannotReadFile(Path(QStringLiteral("ander.kml")), QStringLiteral("Input/output error")),
+                            Error::CannotCreateFile(Path(QStringLiteral("a.kmz")), QStringLiteral("File too large"))};
+    for (const Error& error : raised) {
+        SCOPED_TRACE(error.Message().toStdString());
+        TGeoList layer;
+        layer.setOnPointLoaded([&error](const TGeoPoint&) { throw error; });
+        try {
+            layer.LoadFromFile(path);
+            ADD_FAILURE() << "no error";
+        } catch (const Error& e) {
+            EXPECT_EQ(e.Kind(), error.Kind());
+            EXPECT_EQ(e.Message(), error.Message());
+        }
+        EXPECT_FALSE(layer.LoadDamage());
+    }
+}
+
 #ifndef Q_OS_WIN
 // The point count printed by the load tool, run as an unprivileged user when
 // we are root (whom permission bits do not stop), else in this process.

@@ -39,7 +39,10 @@ FullDevice::FullDevice(qint64 capacity) : fCapacity(capacity) { open(QIODevice::
 qint64 FullDevice::writeData(const char* data, qint64 size)
 {
     const qint64 room = std::min(size, fCapacity - pos());
-    return room > 0 ? QBuffer::writeData(data, room) : -1;
+    if (room > 0)
+        return QBuffer::writeData(data, room);
+    setErrorString(QStringLiteral("No space left on device"));
+    return -1;
 }
 
 QByteArray Written(const std::function<void(QIODevice&)>& write)
