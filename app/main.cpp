@@ -12,8 +12,6 @@
 
 namespace {
 
-// Qt 6 is aware of each monitor's dots per inch by itself (per monitor, v2,
-// on Windows), so there is nothing to declare here.
 int Main(int argc, char* argv[])
 {
     InitFormatSettings();
@@ -25,8 +23,6 @@ int Main(int argc, char* argv[])
     // Without Qt's Dutch translation the file dialog speaks English; the
     // program works all the same.
     InstallDutchQtTexts();
-    // The main window is a top-level window with its own taskbar button;
-    // there is nothing further to mark.
 
     SetStartupReporter(ErrorOnStart);
     // Whatever the check reports, start-up goes on.

@@ -7,9 +7,9 @@ QString LinkReason() { return QStringLiteral("It is a link"); }
 } // namespace
 
 #ifdef Q_OS_WIN
-#include <QDir>
+#include "platform/WindowsLink.h"
 
-#include <qt_windows.h>
+#include <QDir>
 
 QString FolderWriteProblem(const QString& folder)
 {
@@ -30,8 +30,6 @@ QString FolderWriteProblem(const QString& folder)
 
 namespace {
 
-// A junction or a symbolic link; other reparse points (a file in the cloud)
-// are the folder itself.
 bool IsLink(const std::wstring& path)
 {
     WIN32_FIND_DATAW found{};
@@ -39,8 +37,7 @@ bool IsLink(const std::wstring& path)
     if (search == INVALID_HANDLE_VALUE)
         return false;
     FindClose(search);
-    return (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
-           && (found.dwReserved0 == IO_REPARSE_TAG_SYMLINK || found.dwReserved0 == IO_REPARSE_TAG_MOUNT_POINT);
+    return IsLink(found);
 }
 
 } // namespace

@@ -1,17 +1,11 @@
 #include "platform/FolderListing.h"
 
 #ifdef Q_OS_WIN
+#include "platform/WindowsLink.h"
+
 #include <QDir>
 
-#include <qt_windows.h>
-
 namespace {
-
-bool IsLink(const WIN32_FIND_DATAW& found)
-{
-    return (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
-           && (found.dwReserved0 == IO_REPARSE_TAG_SYMLINK || found.dwReserved0 == IO_REPARSE_TAG_MOUNT_POINT);
-}
 
 // A link to a file is judged by its target, which opening the link reaches.
 TEntryKind LinkKind(const std::wstring& path)

@@ -34,7 +34,7 @@ if [[ ! -f $toolchain/qt6/lib/cmake/Qt6/qt.toolchain.cmake ]]; then
   fi
 fi
 
-cmake -S . -B build-windows -G Ninja -DCMAKE_BUILD_TYPE=Release \
+cmake -S . -B build-windows -G Ninja -DCMAKE_BUILD_TYPE=Release -DROUTE_CONVERSIE_WERROR=ON \
   -DCMAKE_TOOLCHAIN_FILE="$toolchain/qt6/lib/cmake/Qt6/qt.toolchain.cmake" \
   "-DCMAKE_CROSSCOMPILING_EMULATOR=$root/scripts/wine-run.sh;$root/build-windows/wine" >/dev/null
 cmake --build build-windows

@@ -27,7 +27,7 @@ fi
 shift $(($# < 2 ? $# : 2))
 
 CXX=clang++-14 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DROUTE_CONVERSIE_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null
+  -DROUTE_CONVERSIE_WERROR=ON -DROUTE_CONVERSIE_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null
 cmake --build build-fuzz
 rm -rf build-fuzz/seeds
 build-fuzz/bin/make-fuzz-seeds build-fuzz/seeds

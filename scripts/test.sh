@@ -7,7 +7,7 @@
 # scripts/test-windows.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
+bash scripts/setup.sh --tests
 cmake --build build
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir build --output-on-failure --no-tests=error -j "$(nproc)"
@@ -18,7 +18,8 @@ trap 'rm -rf "$examples_out"' EXIT
 valgrind -q --error-exitcode=1 --leak-check=full --errors-for-leak-kinds=definite,indirect \
   build/bin/rte2kmz --target "$examples_out" examples/*.rte
 
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DROUTE_CONVERSIE_SANITIZE=ON
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DROUTE_CONVERSIE_WERROR=ON \
+  -DROUTE_CONVERSIE_SANITIZE=ON
 cmake --build build-asan
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure --no-tests=error -j "$(nproc)"

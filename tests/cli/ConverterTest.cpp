@@ -384,6 +384,9 @@ TEST_F(Converter, UsageHelpAndVersion)
         const QString shown = row.exitCode == 0 ? run.out.join(u'\n') : run.err;
         EXPECT_TRUE(shown.contains(QString::fromUtf8(row.expected))) << shown.toStdString();
     }
+    // The help fits a terminal of 80 columns.
+    for (const QString& line : Convert({QStringLiteral("--help")}).out)
+        EXPECT_LE(line.size(), 80) << line.toStdString();
 }
 
 } // namespace
