@@ -1,8 +1,8 @@
 // The file-system floor of a library: the least work a conversion must do
-// for each route once its KML exists. It reads the route file whole, writes
-// the KML as NAME.kml (under a temporary name, then renamed), deflates it into
-// NAME.kmz (under a temporary name, synced, then renamed) and deletes the
-// .kml. Parsing, building the KML, the archive's headers and CRC are left out.
+// for each route once its KML exists. It reads the route file whole and
+// deflates the KML into NAME.kmz (under a temporary name, synced, then
+// renamed). Parsing, building the KML, the archive's headers and CRC are left
+// out.
 //
 //   bench_fs_floor REPETITIONS TARGET_FOLDER ROUTE.rte:ROUTE.kml...
 //
@@ -38,7 +38,6 @@ struct Bytes {
 struct Route {
     std::string rtePath;
     Bytes kml;
-    std::string kmlPath;
     std::string kmzPath;
 };
 
@@ -112,19 +111,12 @@ void Convert(const Route& route, const std::string& folder)
 {
     ReadWhole(route.rtePath);
 
-    TemporaryFile kml(folder);
-    kml.Write(route.kml.data.get(), route.kml.size);
-    kml.CloseAs(route.kmlPath);
-
     TemporaryFile kmz(folder);
     const auto write = [&](const Bytef* data, std::size_t size) { kmz.Write(data, size); };
     if (!RawDeflate({route.kml.data.get(), route.kml.size}, write))
-        Fail("deflate", route.kmlPath);
+        Fail("deflate", route.kmzPath);
     kmz.Sync();
     kmz.CloseAs(route.kmzPath);
-
-    if (::unlink(route.kmlPath.c_str()) != 0)
-        Fail("delete", route.kmlPath);
 }
 
 // The route named by `pair` (ROUTE.rte:ROUTE.kml), its KML read, its outputs in `folder`.
@@ -133,7 +125,7 @@ Route LoadRoute(const std::string& pair, const std::string& folder)
     const auto colon = pair.rfind(':');
     const std::string rtePath = pair.substr(0, colon);
     const std::string stem = folder + "/" + std::filesystem::path(rtePath).stem().string();
-    return {rtePath, ReadWhole(pair.substr(colon + 1)), stem + ".kml", stem + ".kmz"};
+    return {rtePath, ReadWhole(pair.substr(colon + 1)), stem + ".kmz"};
 }
 
 bool IsPair(const char* argument)

@@ -34,7 +34,7 @@ TFileHead PeekFileHead(TStreamReader& reader) { return ParseFileHead(reader.Peek
 // An error of a notification, carried past the load's damage containment:
 // it is none of the file's.
 struct TNotificationError {
-    std::exception_ptr Error;
+    std::exception_ptr Raised;
 };
 
 // The head of a file; none when the name is no existing regular file.
@@ -231,7 +231,7 @@ bool TGeoList::LoadFromFile(const QString& value)
     try {
         LoadFromReader(reader);
     } catch (const TNotificationError& notification) {
-        std::rethrow_exception(notification.Error);
+        std::rethrow_exception(notification.Raised);
     } catch (const Error& e) {
         if (e.Kind() != TErrorKind::ekDamage)
             throw;
@@ -281,7 +281,7 @@ void TGeoList::LoadFromStream(QIODevice& stream)
     try {
         LoadFromReader(reader);
     } catch (const TNotificationError& notification) {
-        std::rethrow_exception(notification.Error);
+        std::rethrow_exception(notification.Raised);
     }
 }
 
