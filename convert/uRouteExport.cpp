@@ -56,7 +56,8 @@ void TRouteExport::Begin()
     fDocument->Begin(fRoute);
 }
 
-// Every other error is raised where it happens, naming its file.
+// Memory that runs out is put on the archive, since it names no file; every
+// other error is raised where it happens, naming its file.
 template <typename Step>
 void TRouteExport::ReportingMemory(Step&& step)
 {
