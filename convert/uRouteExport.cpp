@@ -33,13 +33,10 @@ void TRouteExport::Finish()
         if (!fDocument)
             Begin();
         fDocument->End();
-        // An entry of a document that is not kept has the stamp that document would have had.
-        TEntryStamp stamp = NewFileStamp();
-        if (fKml) {
+        if (fKml)
             CommitSafeFile(*fKml);
-            stamp = EntryStampOf(*fKml);
-        }
-        fArchive->EndEntry(stamp);
+        // An entry of a document that is not kept has the stamp that document would have had.
+        fArchive->EndEntry(fKml ? EntryStampOf(*fKml) : NewFileStamp());
         fArchive->Release();
     });
 }

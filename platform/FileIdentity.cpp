@@ -1,25 +1,17 @@
 #include "platform/FileIdentity.h"
 
 #ifdef Q_OS_WIN
+#include "platform/WindowsFiles.h"
+
 #include <QDir>
 
-#include <qt_windows.h>
-
+// A link is the entry itself, not what it points to.
 std::optional<TFileIdentity> FileIdentity(const QString& path)
 {
-    // No access asked for, so no sharing mode stands in the way; a link is
-    // opened itself, not followed.
-    const HANDLE handle = CreateFileW(QDir::toNativeSeparators(path).toStdWString().c_str(), 0,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
+    const auto info = FileInformation(QDir::toNativeSeparators(path).toStdWString(), false);
+    if (!info)
         return std::nullopt;
-    BY_HANDLE_FILE_INFORMATION info{};
-    const bool known = GetFileInformationByHandle(handle, &info);
-    CloseHandle(handle);
-    if (!known)
-        return std::nullopt;
-    return TFileIdentity{info.dwVolumeSerialNumber, quint64(info.nFileIndexHigh) << 32 | info.nFileIndexLow};
+    return TFileIdentity{info->dwVolumeSerialNumber, quint64(info->nFileIndexHigh) << 32 | info->nFileIndexLow};
 }
 
 #else

@@ -7,7 +7,7 @@ QString LinkReason() { return QStringLiteral("It is a link"); }
 } // namespace
 
 #ifdef Q_OS_WIN
-#include "platform/WindowsLink.h"
+#include "platform/WindowsFiles.h"
 
 #include <QDir>
 

@@ -1,7 +1,7 @@
 #include "platform/FolderListing.h"
 
 #ifdef Q_OS_WIN
-#include "platform/WindowsLink.h"
+#include "platform/WindowsFiles.h"
 
 #include <QDir>
 
@@ -10,16 +10,10 @@ namespace {
 // A link to a file is judged by its target, which opening the link reaches.
 TEntryKind LinkKind(const std::wstring& path)
 {
-    const HANDLE handle = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
+    const auto target = FileInformation(path, true);
+    if (!target)
         return TEntryKind::etDangling;
-    BY_HANDLE_FILE_INFORMATION info{};
-    const bool known = GetFileInformationByHandle(handle, &info);
-    CloseHandle(handle);
-    if (!known)
-        return TEntryKind::etDangling;
-    return info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY ? TEntryKind::etFolderLink : TEntryKind::etFile;
+    return target->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY ? TEntryKind::etFolderLink : TEntryKind::etFile;
 }
 
 } // namespace
